@@ -1,0 +1,31 @@
+// Velmora — the per-channel gain rule, as lookup tables applied to whole rows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace velmora {
+
+struct Gains {
+    float red = 0;
+    float green = 0;
+    float blue = 0;
+};
+
+// v' = clamp(Int(gain × v) + v, 0, 255), the product in double precision; v in 0..255.
+std::uint8_t CorrectChannel(float gain, std::int32_t value);
+
+// v' depends only on v and its channel's gain, so one table per channel holds every answer.
+// Entries are already shifted into place in a 0xFFRRGGBB pixel.
+struct RowTables {
+    std::array<std::uint32_t, 256> red;
+    std::array<std::uint32_t, 256> green;
+    std::array<std::uint32_t, 256> blue;
+};
+
+RowTables MakeRowTables(const Gains &gains);
+
+// Rewrites `width` pixels of 0xFFRRGGBB in place.
+void MapRow(std::uint32_t *row, int width, const RowTables &tables);
+
+} // namespace velmora

@@ -1,0 +1,37 @@
+// Velmora — a picture box's drawing surface, as the correction pass and the pointer handlers see it.
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+// Colour word 0x00BBGGRR; -1 stands for a point outside the picture.
+using ColourWord = std::int32_t;
+
+// One row of the picture in memory: `width` pixels of 0xFFRRGGBB.
+struct PixelRow {
+    std::uint32_t *pixels = nullptr;
+    int width = 0;
+};
+
+class PictureSurface {
+public:
+    virtual ~PictureSurface() = default;
+
+    // Drawing-area size in pixels (the picture's size once one is loaded).
+    virtual int scaleWidth() const = 0;
+    virtual int scaleHeight() const = 0;
+
+    // Colour at pixel (x, y) of the persistent image; -1 outside it.
+    virtual ColourWord point(int x, int y) const = 0;
+    // Sets one pixel; a point outside the image changes nothing.
+    virtual void pset(int x, int y, ColourWord colour) = 0;
+
+    // Whole-row access for the correction pass; an empty row outside the image.
+    virtual PixelRow row(int y) = 0;
+
+    // Shows what was written since the last refresh.
+    virtual void refresh() = 0;
+};
+
+} // namespace velmora

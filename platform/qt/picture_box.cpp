@@ -1,0 +1,177 @@
+// Velmora — a picture box with a persistent image.
+#include "platform/qt/picture_box.h"
+
+#include <cmath>
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace velmora {
+
+namespace {
+constexpr int kFrameMilliseconds = 16;
+}
+
+PictureBox::PictureBox(Border border, QWidget *parent)
+    : QWidget(parent), m_border(border), m_client(new QWidget(this))
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_client->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    m_pendingRepaint.setSingleShot(true);
+    m_pendingRepaint.setInterval(kFrameMilliseconds);
+    connect(&m_pendingRepaint, &QTimer::timeout, this, [this] {
+        m_sinceRepaint.restart();
+        update();
+    });
+}
+
+int PictureBox::borderWidth() const
+{
+    switch (m_border) {
+    case Border::Sunken: return 2;
+    case Border::Flat: return 1;
+    case Border::None: break;
+    }
+    return 0;
+}
+
+void PictureBox::setPicture(QImage picture)
+{
+    if (picture.hasAlphaChannel()) {
+        QImage opaque(picture.size(), QImage::Format_RGB32);
+        opaque.fill(palette().color(QPalette::Window));
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, picture);
+        picture = std::move(opaque);
+    } else if (picture.format() != QImage::Format_RGB32) {
+        picture.convertTo(QImage::Format_RGB32);
+    }
+    m_image = std::move(picture);
+    m_hasPicture = true;
+    if (m_autoSize)
+        resize(m_image.width() + 2 * borderWidth(), m_image.height() + 2 * borderWidth());
+    update();
+}
+
+void PictureBox::clearPicture()
+{
+    m_hasPicture = false;
+    m_image = QImage();
+    fitBlankImage();
+    update();
+}
+
+ColourWord PictureBox::point(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        return -1;
+    const QRgb p = reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x];
+    return qRed(p) | qGreen(p) << 8 | qBlue(p) << 16;
+}
+
+void PictureBox::pset(int x, int y, ColourWord colour)
+{
+    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        return;
+    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] =
+        qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+PixelRow PictureBox::row(int y)
+{
+    if (y < 0 || y >= m_image.height())
+        return {};
+    return {reinterpret_cast<std::uint32_t *>(m_image.scanLine(y)), m_image.width()};
+}
+
+void PictureBox::refresh()
+{
+    if (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= kFrameMilliseconds) {
+        m_sinceRepaint.restart();
+        update();
+    } else if (!m_pendingRepaint.isActive()) {
+        m_pendingRepaint.start();
+    }
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int b = borderWidth();
+    const QRect inside = rect().adjusted(b, b, -b, -b);
+    painter.setClipRect(inside);
+    painter.fillRect(inside, palette().color(QPalette::Window));
+    painter.drawImage(inside.topLeft(), m_image);
+    painter.setClipping(false);
+    paintBorder(painter);
+}
+
+void PictureBox::paintBorder(QPainter &painter) const
+{
+    const QRect r = rect();
+    if (m_border == Border::Flat) {
+        painter.setPen(Qt::black);
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+    } else if (m_border == Border::Sunken) {
+        // The classic two-line sunken bevel: shadow and dark outside-in at top and left,
+        // highlight and light at bottom and right.
+        const auto bevel = [&](const QRect &box, const QColor &topLeft, const QColor &bottomRight) {
+            painter.setPen(topLeft);
+            painter.drawLine(box.topLeft(), box.topRight());
+            painter.drawLine(box.topLeft(), box.bottomLeft());
+            painter.setPen(bottomRight);
+            painter.drawLine(box.bottomLeft(), box.bottomRight());
+            painter.drawLine(box.topRight(), box.bottomRight());
+        };
+        bevel(r.adjusted(0, 0, -1, -1), QColor(128, 128, 128), QColor(255, 255, 255));
+        bevel(r.adjusted(1, 1, -2, -2), QColor(64, 64, 64), QColor(212, 208, 200));
+    }
+}
+
+void PictureBox::resizeEvent(QResizeEvent *)
+{
+    const int b = borderWidth();
+    m_client->setGeometry(rect().adjusted(b, b, -b, -b));
+    if (!m_hasPicture)
+        fitBlankImage();
+}
+
+// Before any picture is loaded the drawing area is a blank image of the box's background.
+void PictureBox::fitBlankImage()
+{
+    const QSize size = m_client->size();
+    if (m_image.size() == size)
+        return;
+    m_image = QImage(size, QImage::Format_RGB32);
+    m_image.fill(palette().color(QPalette::Window));
+}
+
+QPoint PictureBox::clientPosition(const QPointF &p) const
+{
+    return QPoint(static_cast<int>(std::floor(p.x())) - borderWidth(),
+                  static_cast<int>(std::floor(p.y())) - borderWidth());
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    m_pressedHere = true;
+    emit pressed(clientPosition(event->position()));
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    emit moved(clientPosition(event->position()));
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    // Whether this is a click is decided where the button went up, before the release may move us.
+    const bool click = m_pressedHere && rect().contains(event->position().toPoint());
+    m_pressedHere = false;
+    emit released(clientPosition(event->position()));
+    if (click)
+        emit clicked();
+}
+
+} // namespace velmora

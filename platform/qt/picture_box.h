@@ -1,0 +1,73 @@
+// Velmora — a picture box: an optional border, a client area that holds child boxes, and a
+// persistent 32-bit image that the pointer samples and the correction pass rewrites.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/picture_surface.h"
+
+namespace velmora {
+
+class PictureBox : public QWidget, public PictureSurface {
+    Q_OBJECT
+
+public:
+    enum class Border { None, Sunken, Flat };
+
+    explicit PictureBox(Border border, QWidget *parent = nullptr);
+
+    // Children of a container box are placed in here, so the border clips them.
+    QWidget *client() const { return m_client; }
+    int borderWidth() const;
+
+    // A box that sizes itself takes its picture's size plus its border on each load.
+    void setAutoSize(bool on) { m_autoSize = on; }
+    // Replaces the picture wholesale; transparent pixels are laid over the box's background.
+    void setPicture(QImage picture);
+    // Back to a blank drawing area, as before the first load.
+    void clearPicture();
+    const QImage &image() const { return m_image; }
+    bool hasPicture() const { return m_hasPicture; }
+
+    int scaleWidth() const override { return m_image.width(); }
+    int scaleHeight() const override { return m_image.height(); }
+    ColourWord point(int x, int y) const override;
+    void pset(int x, int y, ColourWord colour) override;
+    PixelRow row(int y) override;
+    void refresh() override;
+
+signals:
+    // Positions in the picture's pixels, measured from the client area's corner.
+    void pressed(QPoint position);
+    void moved(QPoint position);
+    void released(QPoint position);
+    // After a release over the box that was pressed.
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QPoint clientPosition(const QPointF &widgetPosition) const;
+    void paintBorder(QPainter &painter) const;
+    void fitBlankImage();
+
+    Border m_border;
+    QWidget *m_client;
+    QImage m_image;
+    bool m_hasPicture = false;
+    bool m_autoSize = false;
+    bool m_pressedHere = false;
+    // Repaints during a pass are held to the display's pace; the image itself is always current.
+    QElapsedTimer m_sinceRepaint;
+    QTimer m_pendingRepaint;
+};
+
+} // namespace velmora

@@ -1,0 +1,174 @@
+// Velmora — reading pictures from files and writing them as Windows bitmaps.
+#include "platform/qt/picture_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include <unistd.h>
+
+#include <QImageReader>
+#include <QSaveFile>
+#include <QtEndian>
+
+namespace velmora {
+
+namespace {
+
+constexpr qint64 kMegabyte = 1024 * 1024;
+
+QString ReadFailure(QImageReader::ImageReaderError error)
+{
+    switch (error) {
+    case QImageReader::FileNotFoundError: return QStringLiteral("文件不存在或无法读取");
+    case QImageReader::DeviceError: return QStringLiteral("读取文件时出错");
+    case QImageReader::UnsupportedFormatError: return QStringLiteral("不是可识别的图片格式");
+    case QImageReader::InvalidDataError: return QStringLiteral("图片数据已损坏或不完整");
+    case QImageReader::UnknownError: break;
+    }
+    return QStringLiteral("图片数据已损坏或不完整");
+}
+
+QString TooLarge(QSize size)
+{
+    return QStringLiteral("图片太大（%1 × %2 像素），超出了本机内存允许的 %3 MB")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(PictureMemoryLimit() / kMegabyte);
+}
+
+bool ExceedsLimit(QSize size)
+{
+    return size.isValid() && qint64{size.width()} * size.height() * 4 > PictureMemoryLimit();
+}
+
+// Icon files hold several pictures; the largest is the one worth correcting.
+void JumpToLargestImage(QImageReader &reader)
+{
+    const int count = reader.imageCount();
+    if (count <= 1)
+        return;
+    int best = 0;
+    qint64 bestArea = -1;
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i))
+            continue;
+        const QSize s = reader.size();
+        if (qint64{s.width()} * s.height() > bestArea) {
+            bestArea = qint64{s.width()} * s.height();
+            best = i;
+        }
+    }
+    reader.jumpToImage(best);
+}
+
+QByteArray BitmapHeader(int width, int height, quint32 imageBytes)
+{
+    QByteArray header(54, '\0');
+    auto put32 = [&](int at, quint32 v) { qToLittleEndian<quint32>(v, header.data() + at); };
+    auto put16 = [&](int at, quint16 v) { qToLittleEndian<quint16>(v, header.data() + at); };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, 54 + imageBytes);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<quint32>(width));
+    put32(22, static_cast<quint32>(height)); // positive: rows bottom-up
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, imageBytes);
+    put32(38, 3780); // 96 pixels per inch
+    put32(42, 3780);
+    return header;
+}
+
+QString WriteFailure(const QSaveFile &file)
+{
+    switch (file.error()) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("无法在该文件夹中写入文件（没有权限或文件夹不存在）");
+    case QFileDevice::ResourceError:
+    case QFileDevice::WriteError:
+        return QStringLiteral("写入文件失败，磁盘可能已满");
+    case QFileDevice::RenameError:
+        return QStringLiteral("无法替换原有文件");
+    default:
+        return QStringLiteral("写入文件失败（%1）").arg(file.errorString());
+    }
+}
+
+} // namespace
+
+void SetPictureMemoryLimit()
+{
+    const qint64 physical = qint64{sysconf(_SC_PHYS_PAGES)} * sysconf(_SC_PAGE_SIZE);
+    // A quarter of the machine for one picture leaves room for the window and the rest of the
+    // system; Qt's own default of 128 MB refuses photos of about 33 megapixels and up.
+    const qint64 limit = std::clamp(physical / 4, 512 * kMegabyte, 2047 * kMegabyte);
+    QImageReader::setAllocationLimit(static_cast<int>(limit / kMegabyte));
+}
+
+qint64 PictureMemoryLimit() { return qint64{QImageReader::allocationLimit()} * kMegabyte; }
+
+LoadedPicture LoadPicture(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (!reader.canRead())
+        return {{}, ReadFailure(reader.error())};
+    JumpToLargestImage(reader);
+    if (ExceedsLimit(reader.size()))
+        return {{}, TooLarge(reader.size())};
+    QImage image;
+    if (!reader.read(&image)) {
+        if (ExceedsLimit(reader.size()))
+            return {{}, TooLarge(reader.size())};
+        return {{}, ReadFailure(reader.error())};
+    }
+    return {std::move(image), {}};
+}
+
+QString SavePicture(const QImage &source, const QString &path)
+{
+    const QImage image = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+                             ? source
+                             : source.convertToFormat(QImage::Format_RGB32);
+    const int width = image.width();
+    const int height = image.height();
+    const qint64 rowBytes = (qint64{width} * 3 + 3) & ~qint64{3};
+    if (width <= 0 || height <= 0 || rowBytes * height > 0xFFFFFFFFLL - 54)
+        return QStringLiteral("图片太大，无法保存为BMP格式");
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return WriteFailure(file);
+    file.write(BitmapHeader(width, height, static_cast<quint32>(rowBytes * height)));
+
+    // Rows go out in batches of about a megabyte: few system calls, little extra memory.
+    const int rowsPerBatch = static_cast<int>(std::max<qint64>(1, kMegabyte / rowBytes));
+    std::vector<char> batch(static_cast<std::size_t>(rowBytes * rowsPerBatch), '\0');
+    for (int y = height - 1; y >= 0;) {
+        char *out = batch.data();
+        int rows = 0;
+        for (; rows < rowsPerBatch && y >= 0; ++rows, --y, out += rowBytes) {
+            const auto *in = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+            for (int x = 0; x < width; ++x) {
+                out[3 * x] = static_cast<char>(in[x]);
+                out[3 * x + 1] = static_cast<char>(in[x] >> 8);
+                out[3 * x + 2] = static_cast<char>(in[x] >> 16);
+            }
+        }
+        if (file.write(batch.data(), rowBytes * rows) != rowBytes * rows) {
+            const QString reason = WriteFailure(file);
+            file.cancelWriting();
+            return reason;
+        }
+    }
+    if (!file.commit())
+        return WriteFailure(file);
+    return {};
+}
+
+} // namespace velmora

@@ -1,0 +1,26 @@
+// Velmora — reading pictures from files and writing them as Windows bitmaps.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace velmora {
+
+struct LoadedPicture {
+    QImage image;
+    QString error; // the reason in the window's language; empty on success
+};
+
+// Sets how many megabytes one decoded picture may take, from the machine's memory.
+void SetPictureMemoryLimit();
+// The limit in force, in bytes.
+qint64 PictureMemoryLimit();
+
+// BMP, JPEG, GIF (first frame) and ICO (largest image), upright by its EXIF orientation.
+LoadedPicture LoadPicture(const QString &path);
+
+// Writes a 24-bit uncompressed bottom-up bitmap beside the target and renames it into place only
+// once complete, so a failed save leaves any earlier file intact. Empty on success, else the reason.
+QString SavePicture(const QImage &image, const QString &path);
+
+} // namespace velmora

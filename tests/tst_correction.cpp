@@ -1,0 +1,346 @@
+// Velmora tests — the correction pass: gains, refusals, progress, and every pixel rewritten.
+#include <QtTest>
+
+#include <cmath>
+#include <random>
+
+#include "core/correction.h"
+#include "core/messages.h"
+#include "fakes/fake_form.h"
+#include "fakes/fake_services.h"
+
+using namespace velmora;
+using fakes::Rgb;
+
+Q_DECLARE_METATYPE(velmora::Channels)
+
+namespace {
+
+// A pass over a fake window: fields, picture and services.
+struct Rig {
+    explicit Rig(int width = 4, int height = 3) : surface(width, height, Rgb(120, 100, 80)) {}
+
+    void differences(const char *r, const char *g, const char *b)
+    {
+        fields.texts[Field::红] = r;
+        fields.texts[Field::绿] = g;
+        fields.texts[Field::蓝] = b;
+    }
+    void run() { RequestCorrection(services, target, gains); }
+
+    fakes::Fields fields;
+    fakes::Surface surface;
+    fakes::Messages messages;
+    fakes::Beeps beeps;
+    fakes::Loop loop;
+    CorrectionServices services{fields, surface, messages, beeps, loop};
+    Channels target;
+    Gains gains;
+};
+
+// The rule as written, one pixel at a time through the surface's colour words.
+void ReferencePass(PictureSurface &s, const Gains &g)
+{
+    const auto channel = [](float gain, std::int32_t v) {
+        std::int64_t c = static_cast<std::int64_t>(std::floor(static_cast<double>(gain) * v)) + v;
+        return static_cast<std::int16_t>(c > 255 ? 255 : c < 0 ? 0 : c);
+    };
+    for (int y = 0; y < s.scaleHeight(); ++y)
+        for (int x = 0; x < s.scaleWidth(); ++x) {
+            const Channels c = SplitColour(s.point(x, y));
+            s.pset(x, y, ComposeColour(channel(g.red, c.red), channel(g.green, c.green), channel(g.blue, c.blue)));
+        }
+}
+
+// Reports the first differing pixel, not just that two pictures differ.
+QString FirstDifference(const fakes::Surface &a, const fakes::Surface &b)
+{
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if (a.at(x, y) != b.at(x, y))
+                return QStringLiteral("pixel (%1, %2): %3 against %4")
+                    .arg(x).arg(y).arg(a.at(x, y), 8, 16, QLatin1Char('0')).arg(b.at(x, y), 8, 16, QLatin1Char('0'));
+    return {};
+}
+
+const std::vector<std::pair<Button, bool>> kDisableThenEnable{
+    {Button::校正, false}, {Button::保存, false}, {Button::校正点, false}, {Button::Command1, false},
+    {Button::校正, true},  {Button::保存, true},  {Button::校正点, true},  {Button::Command1, true}};
+
+} // namespace
+
+class TestCorrection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void brightness_data();
+    void brightness();
+    void workedExample();
+    void progressAfterEveryRow_data();
+    void progressAfterEveryRow();
+    void percentFromFloatingQuotient();
+    void refusals_data();
+    void refusals();
+    void tooLargeLeavesThreeButtonsDisabled();
+    void largeNegativeDifferencePasses();
+    void typedDifferencesWithoutPick();
+    void tablePassEqualsPerPixelRule_data();
+    void tablePassEqualsPerPixelRule();
+    void endingStopsBetweenRows();
+    void pictureReplacedMidPass_data();
+    void pictureReplacedMidPass();
+};
+
+void TestCorrection::brightness_data()
+{
+    QTest::addColumn<Channels>("target");
+    QTest::addColumn<float>("r");
+    QTest::addColumn<float>("g");
+    QTest::addColumn<float>("b");
+    QTest::addColumn<bool>("inRange");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("worked example") << Channels{120, 100, 80} << 80.f << 50.f << 40.f << true << 156;
+    QTest::newRow("dark pair gives 0") << Channels{0, 0, 0} << 1.f << 0.f << 0.f << true << 0;
+    QTest::newRow("floor below zero") << Channels{0, 0, 0} << -1.f << 0.f << 0.f << true << -1;
+    QTest::newRow("means floored apart") << Channels{1, 1, 0} << 1.f << 1.f << 0.f << true << 0;
+    QTest::newRow("beyond 32 bits") << Channels{0, 0, 0} << -1e10f << 0.f << 0.f << false << 0;
+}
+
+void TestCorrection::brightness()
+{
+    QFETCH(Channels, target);
+    QFETCH(float, r);
+    QFETCH(float, g);
+    QFETCH(float, b);
+    QFETCH(bool, inRange);
+    QFETCH(int, expected);
+    const auto l = Brightness(target, Gains{r, g, b});
+    QCOMPARE(l.has_value(), inRange);
+    if (inRange)
+        QCOMPARE(*l, expected);
+}
+
+// Reference (200, 150, 120) against target (120, 100, 80): the target pixel becomes (181, 132, 100).
+void TestCorrection::workedExample()
+{
+    Rig rig(1, 1);
+    rig.differences("80", "50", "40");
+    rig.target = {120, 100, 80};
+    rig.run();
+    QVERIFY(rig.messages.shown.empty());
+    QCOMPARE(rig.surface.at(0, 0), Rgb(181, 132, 100));
+    QCOMPARE(rig.gains.red, static_cast<float>(80.0 / 156));
+    QCOMPARE(rig.gains.blue, static_cast<float>(40.0 / 156));
+    QCOMPARE(rig.fields.buttonLog, kDisableThenEnable);
+    QCOMPARE(rig.beeps.count, 1);
+}
+
+void TestCorrection::progressAfterEveryRow_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("three rows") << 3 << QStringList{"已完成_0%", "已完成_50%", "已完成_100%"};
+    QTest::newRow("one row") << 1 << QStringList{"已完成_100%"};
+}
+
+void TestCorrection::progressAfterEveryRow()
+{
+    QFETCH(int, height);
+    QFETCH(QStringList, texts);
+    Rig rig(2, height);
+    rig.differences("10", "0", "0");
+    rig.target = {120, 100, 80};
+    rig.run();
+    QStringList shown;
+    for (const auto &t : rig.fields.progressTexts)
+        shown << QString::fromStdString(t);
+    QCOMPARE(shown, texts);
+    std::vector<int> rows(height);
+    std::iota(rows.begin(), rows.end(), 0);
+    QCOMPARE(rig.fields.progressValues, rows);
+    QCOMPARE(rig.fields.progressMaximum, height - 1);
+    QCOMPARE(rig.loop.calls, height);
+    QCOMPARE(rig.surface.refreshes, height);
+}
+
+void TestCorrection::percentFromFloatingQuotient()
+{
+    // (y / 100) × 100 in doubles lands just below y for these rows, and Int floors it.
+    QStringList lower;
+    for (int y = 0; y <= 100; ++y)
+        if (ProgressText(y, 100.f) != "已完成_" + std::to_string(y) + "%")
+            lower << QString::fromStdString(ProgressText(y, 100.f));
+    QCOMPARE(lower, (QStringList{"已完成_28%", "已完成_56%", "已完成_57%"}));
+}
+
+void TestCorrection::refusals_data()
+{
+    QTest::addColumn<QStringList>("differences");
+    QTest::addColumn<Channels>("target");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("buttonsTouched");
+    QTest::newRow("empty") << QStringList{"", "", ""} << Channels{} << text::kNoDifference << false;
+    QTest::newRow("all zero") << QStringList{"0", "0", " 0"} << Channels{} << text::kNoDifference << false;
+    QTest::newRow("letters") << QStringList{"abc", "x", ""} << Channels{} << text::kNoDifference << false;
+    QTest::newRow("one field not a number")
+        << QStringList{"12abc", "5", "5"} << Channels{120, 100, 80} << text::kDifferenceNotNumber << true;
+    QTest::newRow("one field empty")
+        << QStringList{"5", "", "5"} << Channels{120, 100, 80} << text::kDifferenceNotNumber << true;
+    QTest::newRow("brightness zero")
+        << QStringList{"1", "0", "0"} << Channels{0, 0, 0} << text::kTooDark << true;
+    QTest::newRow("brightness beyond 32 bits")
+        << QStringList{"-1e10", "0", "0"} << Channels{} << text::kBrightnessOutOfRange << true;
+}
+
+void TestCorrection::refusals()
+{
+    QFETCH(QStringList, differences);
+    QFETCH(Channels, target);
+    QFETCH(QString, message);
+    QFETCH(bool, buttonsTouched);
+    Rig rig;
+    rig.differences(qPrintable(differences[0]), qPrintable(differences[1]), qPrintable(differences[2]));
+    rig.target = target;
+    const auto before = rig.surface.pixels;
+    rig.run();
+    QCOMPARE(rig.messages.shown.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(rig.messages.shown[0].text), message);
+    QCOMPARE(rig.messages.shown[0].title, "提示");
+    QVERIFY(rig.surface.pixels == before);
+    QCOMPARE(rig.beeps.count, 0);
+    if (buttonsTouched)
+        QCOMPARE(rig.fields.buttonLog, kDisableThenEnable);
+    else
+        QVERIFY(rig.fields.buttonLog.empty());
+}
+
+void TestCorrection::tooLargeLeavesThreeButtonsDisabled()
+{
+    Rig rig;
+    rig.differences("101", "0", "0");
+    rig.target = {120, 100, 80};
+    const auto before = rig.surface.pixels;
+    rig.run();
+    QCOMPARE(rig.messages.shown, (std::vector<fakes::Message>{{text::kDifferenceTooLarge, "提示"}}));
+    QCOMPARE(rig.fields.texts[Field::红], "0");
+    QCOMPARE(rig.fields.texts[Field::绿], "0");
+    QCOMPARE(rig.fields.texts[Field::蓝], "0");
+    QVERIFY(rig.fields.isEnabled(Button::校正));
+    QVERIFY(!rig.fields.isEnabled(Button::保存));
+    QVERIFY(!rig.fields.isEnabled(Button::校正点));
+    QVERIFY(!rig.fields.isEnabled(Button::Command1));
+    QVERIFY(rig.surface.pixels == before);
+    QCOMPARE(rig.gains.red, 0.f);
+
+    // A later pass that completes brings the other three back.
+    rig.messages.shown.clear();
+    rig.differences("10", "0", "0");
+    rig.run();
+    QVERIFY(rig.messages.shown.empty());
+    QVERIFY(rig.fields.isEnabled(Button::保存) && rig.fields.isEnabled(Button::Command1));
+}
+
+void TestCorrection::largeNegativeDifferencePasses()
+{
+    Rig rig(1, 1);
+    rig.differences("-150", "0", "0");
+    rig.target = {200, 200, 200};
+    rig.run();
+    QVERIFY(rig.messages.shown.empty());
+    // L = Int(-150 / 3) + 200 = 150; gain -1 takes red to 0, never below.
+    QCOMPARE(rig.surface.at(0, 0), Rgb(0, 100, 80));
+}
+
+void TestCorrection::typedDifferencesWithoutPick()
+{
+    Rig rig(1, 1);
+    rig.differences("30", "30", "30");
+    rig.run(); // target channels (0, 0, 0): L = 30, every gain 1, each channel doubles
+    QCOMPARE(rig.surface.at(0, 0), Rgb(240, 200, 160));
+}
+
+void TestCorrection::tablePassEqualsPerPixelRule_data()
+{
+    QTest::addColumn<QStringList>("differences");
+    QTest::addColumn<Channels>("target");
+    QTest::newRow("worked example") << QStringList{"80", "50", "40"} << Channels{120, 100, 80};
+    QTest::newRow("negative gains") << QStringList{"-60", "-35.5", "-7"} << Channels{200, 180, 170};
+    QTest::newRow("mixed signs") << QStringList{"33", "-12", "0.25"} << Channels{90, 60, 50};
+    QTest::newRow("tiny gains") << QStringList{"0.001", "-0.001", "0.0001"} << Channels{128, 128, 128};
+    QTest::newRow("large gains") << QStringList{"100", "99", "98"} << Channels{0, 0, 1};
+    QTest::newRow("negative brightness") << QStringList{"-2", "-2", "-2"} << Channels{0, 0, 1};
+    QTest::newRow("huge typed gain") << QStringList{"-3e9", "7", "0"} << Channels{255, 255, 255};
+    QTest::newRow("thirds") << QStringList{"1", "2", "4"} << Channels{3, 3, 3};
+}
+
+void TestCorrection::tablePassEqualsPerPixelRule()
+{
+    QFETCH(QStringList, differences);
+    QFETCH(Channels, target);
+    Rig rig(257, 64);
+    std::mt19937 random(7);
+    for (auto &p : rig.surface.pixels)
+        p = 0xFF000000u | (random() & 0xFFFFFF);
+    for (int v = 0; v < 256; ++v) // every channel value at least once
+        rig.surface.at(v, 0) = Rgb(v, 255 - v, v);
+    fakes::Surface expected = rig.surface;
+    rig.differences(qPrintable(differences[0]), qPrintable(differences[1]), qPrintable(differences[2]));
+    rig.target = target;
+    rig.run();
+    QVERIFY(rig.messages.shown.empty());
+    ReferencePass(expected, rig.gains);
+    const QString difference = FirstDifference(rig.surface, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// 退出 between two rows: no further row runs, and the program does not beep as if it had finished.
+void TestCorrection::endingStopsBetweenRows()
+{
+    Rig rig(3, 5);
+    rig.differences("50", "0", "0");
+    rig.target = {120, 100, 80};
+    rig.loop.betweenRows = [&](int call) {
+        if (call == 2)
+            rig.loop.end();
+    };
+    rig.run();
+    QCOMPARE(rig.loop.calls, 2);
+    QVERIFY(rig.surface.at(0, 1) != Rgb(120, 100, 80));
+    QCOMPARE(rig.surface.at(0, 2), Rgb(120, 100, 80));
+    QCOMPARE(rig.beeps.count, 0);
+}
+
+void TestCorrection::pictureReplacedMidPass_data()
+{
+    QTest::addColumn<int>("newWidth");
+    QTest::addColumn<int>("newHeight");
+    QTest::newRow("smaller") << 2 << 2;
+    QTest::newRow("larger") << 6 << 7;
+}
+
+// The rows left run over the picture now shown, within the bounds fixed at the start.
+void TestCorrection::pictureReplacedMidPass()
+{
+    QFETCH(int, newWidth);
+    QFETCH(int, newHeight);
+    Rig rig(4, 4);
+    rig.differences("40", "0", "0");
+    rig.target = {120, 100, 80};
+    const std::uint32_t fresh = Rgb(100, 100, 100);
+    rig.loop.betweenRows = [&](int call) {
+        if (call == 1)
+            rig.surface.resize(newWidth, newHeight, fresh);
+    };
+    rig.run();
+    QCOMPARE(rig.fields.progressTexts.size(), size_t(4));
+    QCOMPARE(rig.fields.progressMaximum, 3);
+    for (int y = 0; y < newHeight; ++y)
+        for (int x = 0; x < newWidth; ++x) {
+            const bool inBounds = x < 4 && y >= 1 && y < 4;
+            QVERIFY2((rig.surface.at(x, y) != fresh) == inBounds, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+    QCOMPARE(rig.beeps.count, 1);
+}
+
+QTEST_GUILESS_MAIN(TestCorrection)
+#include "tst_correction.moc"
