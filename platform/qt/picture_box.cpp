@@ -13,17 +13,25 @@ constexpr int kFrameMilliseconds = 16;
 }
 
 PictureBox::PictureBox(Border border, QWidget *parent)
-    : QWidget(parent), m_border(border), m_client(new QWidget(this))
+    : QWidget(parent), m_border(border)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    m_client->setAttribute(Qt::WA_TransparentForMouseEvents, false);
     m_pendingRepaint.setSingleShot(true);
     m_pendingRepaint.setInterval(kFrameMilliseconds);
     connect(&m_pendingRepaint, &QTimer::timeout, this, [this] {
         m_sinceRepaint.restart();
         update();
     });
+}
+
+QWidget *PictureBox::client()
+{
+    if (!m_client) {
+        m_client = new QWidget(this);
+        fitClient();
+    }
+    return m_client;
 }
 
 int PictureBox::borderWidth() const
@@ -50,7 +58,7 @@ void PictureBox::setPicture(QImage picture)
     m_image = std::move(picture);
     m_hasPicture = true;
     if (m_autoSize)
-        resize(m_image.width() + 2 * borderWidth(), m_image.height() + 2 * borderWidth());
+        place(QRect(pos(), m_image.size() + QSize(2 * borderWidth(), 2 * borderWidth())));
     update();
 }
 
@@ -129,10 +137,19 @@ void PictureBox::paintBorder(QPainter &painter) const
     }
 }
 
-void PictureBox::resizeEvent(QResizeEvent *)
+void PictureBox::place(const QRect &outer)
+{
+    setGeometry(outer);
+    fitClient(); // a hidden widget gets its resize event only when shown
+}
+
+void PictureBox::resizeEvent(QResizeEvent *) { fitClient(); }
+
+void PictureBox::fitClient()
 {
     const int b = borderWidth();
-    m_client->setGeometry(rect().adjusted(b, b, -b, -b));
+    if (m_client)
+        m_client->setGeometry(rect().adjusted(b, b, -b, -b));
     if (!m_hasPicture)
         fitBlankImage();
 }
@@ -140,7 +157,8 @@ void PictureBox::resizeEvent(QResizeEvent *)
 // Before any picture is loaded the drawing area is a blank image of the box's background.
 void PictureBox::fitBlankImage()
 {
-    const QSize size = m_client->size();
+    const int b = borderWidth();
+    const QSize size = rect().adjusted(b, b, -b, -b).size();
     if (m_image.size() == size)
         return;
     m_image = QImage(size, QImage::Format_RGB32);

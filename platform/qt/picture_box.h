@@ -19,8 +19,12 @@ public:
 
     explicit PictureBox(Border border, QWidget *parent = nullptr);
 
+    // Sets the outer place in the parent; the client area follows at once, shown or not.
+    void place(const QRect &outer);
+
     // Children of a container box are placed in here, so the border clips them.
-    QWidget *client() const { return m_client; }
+    // Made on first use, so a plain picture has no child in the way of its pointer events.
+    QWidget *client();
     int borderWidth() const;
 
     // A box that sizes itself takes its picture's size plus its border on each load.
@@ -57,10 +61,11 @@ protected:
 private:
     QPoint clientPosition(const QPointF &widgetPosition) const;
     void paintBorder(QPainter &painter) const;
+    void fitClient();
     void fitBlankImage();
 
     Border m_border;
-    QWidget *m_client;
+    QWidget *m_client = nullptr;
     QImage m_image;
     bool m_hasPicture = false;
     bool m_autoSize = false;

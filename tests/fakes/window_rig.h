@@ -1,0 +1,44 @@
+// Velmora tests — the real window with fake services, and small helpers to reach its controls.
+#pragma once
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "fakes/fake_services.h"
+#include "platform/qt/picture_box.h"
+#include "ui/main_form.h"
+
+namespace velmora::fakes {
+
+// Lets the real window's events run between rows, as the program does, then calls the hook.
+class LiveLoop : public Loop {
+public:
+    bool processPendingEvents() override
+    {
+        QCoreApplication::processEvents();
+        return Loop::processPendingEvents();
+    }
+};
+
+struct WindowRig {
+    Messages messages;
+    Beeps beeps;
+    LiveLoop loop;
+    Picker picker;
+    MainForm form{{messages, beeps, loop, picker}};
+
+    template <typename W = QWidget>
+    W *get(const char *name) const
+    {
+        W *w = form.findChild<W *>(QString::fromUtf8(name));
+        Q_ASSERT_X(w, "WindowRig::get", name);
+        return w;
+    }
+    QLineEdit *field(const char *name) const { return get<QLineEdit>(name); }
+    QPushButton *button(const char *name) const { return get<QPushButton>(name); }
+    PictureBox *box(const char *name) const { return get<PictureBox>(name); }
+    QString text(const char *name) const { return field(name)->text(); }
+};
+
+} // namespace velmora::fakes

@@ -1,0 +1,11 @@
+// Velmora — the usage guide and the two ways out.
+#include "ui/main_form.h"
+#include "ui/window_texts.h"
+
+namespace velmora {
+
+void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuideTitle); }
+
+void MainForm::quit() { m_services.loop.end(); }
+
+} // namespace velmora

@@ -1,0 +1,39 @@
+// Velmora — the window's Chinese typefaces.
+#include "ui/typefaces.h"
+
+#include <cmath>
+
+#include <QStringList>
+
+namespace velmora {
+
+namespace {
+
+QStringList Families(Face face)
+{
+    // The Windows names come last: they match where such fonts are installed.
+    switch (face) {
+    case Face::Song: return {QStringLiteral("AR PL UMing CN"), QStringLiteral("宋体"), QStringLiteral("SimSun")};
+    case Face::Hei:
+        return {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("黑体"), QStringLiteral("SimHei")};
+    case Face::Kai:
+        return {QStringLiteral("AR PL UKai CN"), QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi")};
+    }
+    return {};
+}
+
+} // namespace
+
+QFont Typeface(Face face, double points, QFont::Weight weight)
+{
+    QFont font;
+    font.setFamilies(Families(face));
+    font.setPixelSize(static_cast<int>(std::lround(points * 96 / 72)));
+    font.setWeight(weight);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+QFont DefaultTypeface() { return Typeface(Face::Song, 9); }
+
+} // namespace velmora
