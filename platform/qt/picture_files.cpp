@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <QFile>
 #include <QImageReader>
 #include <QSaveFile>
 #include <QtEndian>
@@ -89,14 +90,42 @@ QString WriteFailure(const QSaveFile &file)
     case QFileDevice::OpenError:
     case QFileDevice::PermissionsError:
         return QStringLiteral("无法在该文件夹中写入文件（没有权限或文件夹不存在）");
-    case QFileDevice::ResourceError:
-    case QFileDevice::WriteError:
-        return QStringLiteral("写入文件失败，磁盘可能已满");
     case QFileDevice::RenameError:
         return QStringLiteral("无法替换原有文件");
     default:
-        return QStringLiteral("写入文件失败（%1）").arg(file.errorString());
+        // A write that stops part-way: the disk is full or the file grew past what the system allows.
+        return QStringLiteral("写入文件失败，磁盘可能已满");
     }
+}
+
+// Qt's readers show a cut-off bitmap or JPEG as far as it goes, without an error; such a file
+// is damaged, and correcting half a photo would only hide that.
+bool IsTruncated(const QString &path, const QByteArray &format)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (format == "bmp") {
+        const QByteArray header = file.read(54);
+        if (header.size() < 54)
+            return true;
+        const quint32 offset = qFromLittleEndian<quint32>(header.constData() + 10);
+        const qint32 width = qFromLittleEndian<qint32>(header.constData() + 18);
+        const qint32 height = qFromLittleEndian<qint32>(header.constData() + 22);
+        const quint16 bits = qFromLittleEndian<quint16>(header.constData() + 28);
+        const quint32 compression = qFromLittleEndian<quint32>(header.constData() + 30);
+        if (compression != 0 && compression != 3) // run-length data has no fixed size
+            return false;
+        const qint64 rowBytes = ((qint64{width} * bits + 31) / 32) * 4;
+        return qint64{offset} + rowBytes * std::abs(qint64{height}) > size;
+    }
+    if (format == "jpeg" || format == "jpg") {
+        // Picture data cannot hold the end marker, so a whole file shows it in its last bytes.
+        file.seek(std::max<qint64>(0, size - 4096));
+        return !file.read(4096).contains(QByteArray("\xFF\xD9", 2));
+    }
+    return false;
 }
 
 } // namespace
@@ -121,6 +150,8 @@ LoadedPicture LoadPicture(const QString &path)
     JumpToLargestImage(reader);
     if (ExceedsLimit(reader.size()))
         return {{}, TooLarge(reader.size())};
+    if (IsTruncated(path, reader.format()))
+        return {{}, ReadFailure(QImageReader::InvalidDataError)};
     QImage image;
     if (!reader.read(&image)) {
         if (ExceedsLimit(reader.size()))

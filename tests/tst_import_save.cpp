@@ -1,0 +1,313 @@
+// Velmora tests — pictures into the window and out of it, through the one file dialog.
+#include <QtTest>
+
+#include "core/messages.h"
+#include "fakes/window_rig.h"
+#include "ui/startup.h"
+#include "ui/window_texts.h"
+
+using namespace velmora;
+
+namespace {
+
+QString WritePicture(const QTemporaryDir &dir, const char *name, QSize size, QRgb fill = qRgb(120, 100, 80))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(fill);
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    image.save(path, "BMP");
+    return path;
+}
+
+void Answer(fakes::WindowRig &w, const QString &path) { w.picker.answers.push_back(path.toStdString()); }
+
+void Cancel(fakes::WindowRig &w) { w.picker.answers.push_back(std::nullopt); }
+
+void TypeDifferences(fakes::WindowRig &w, const char *r, const char *g, const char *b)
+{
+    w.field("红")->setText(QString::fromUtf8(r));
+    w.field("绿")->setText(QString::fromUtf8(g));
+    w.field("蓝")->setText(QString::fromUtf8(b));
+}
+
+} // namespace
+
+class TestImportSave : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ConfigureApplication(); }
+    void importCentres_data();
+    void importCentres();
+    void openDialogSettings();
+    void saveDialogKeepsEarlierSettings();
+    void cancelChangesNothing();
+    void brokenFileKeepsPicture_data();
+    void brokenFileKeepsPicture();
+    void refreshRestoresInPlace();
+    void refreshBeforeAnyImport();
+    void saveNamingAndContent_data();
+    void saveNamingAndContent();
+    void saveIntoUnwritableFolder();
+    void importDuringPass();
+};
+
+void TestImportSave::importCentres_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("place");
+    for (const auto &[button, box] : {std::pair{"导入客体", "客体图片"}, std::pair{"导入主体", "取样图片"}}) {
+        const auto row = [&](const char *name, QSize size, QPoint place) {
+            QTest::addRow("%s %s", button, name) << QString::fromUtf8(button) << QString::fromUtf8(box) << size << place;
+        };
+        row("even", {300, 200}, {55, 155});
+        row("odd", {301, 201}, {55, 155});
+        row("area size", {406, 506}, {2, 2});
+        row("larger than the area", {1000, 800}, {-295, -145});
+    }
+}
+
+void TestImportSave::importCentres()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, box);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, place);
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    Answer(w, WritePicture(dir, "photo.bmp", size));
+    w.button(button.toUtf8().constData())->click();
+    PictureBox *picture = w.box(box.toUtf8().constData());
+    QCOMPARE(picture->pos(), place);
+    QCOMPARE(picture->size(), size + QSize(4, 4));
+    QCOMPARE(picture->scaleWidth(), size.width());
+    QCOMPARE(picture->scaleHeight(), size.height());
+    QVERIFY(w.messages.shown.empty());
+}
+
+void TestImportSave::openDialogSettings()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    const QString path = WritePicture(dir, "photo.bmp", {10, 10});
+    Answer(w, path);
+    w.button("导入客体")->click();
+    QCOMPARE(w.picker.seen.size(), size_t(1));
+    const auto &[settings, purpose] = w.picker.seen[0];
+    QCOMPARE(purpose, DialogPurpose::Open);
+    QCOMPARE(settings.filter, "BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico");
+    QCOMPARE(settings.flags, 16);
+    QCOMPARE(settings.initDir, "d:");
+    QCOMPARE(settings.filterIndex, 2);
+    QCOMPARE(settings.cancelError, false);
+    QCOMPARE(w.form.targetPath(), path.toStdString());
+
+    // The reference import shares the dialog but not the photo's path.
+    const QString reference = WritePicture(dir, "reference.bmp", {10, 10});
+    Answer(w, reference);
+    w.button("导入主体")->click();
+    QCOMPARE(w.picker.seen[1].first.fileName, path.toStdString()); // the name persists into the next use
+    QCOMPARE(w.form.targetPath(), path.toStdString());
+}
+
+void TestImportSave::saveDialogKeepsEarlierSettings()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    const QString path = WritePicture(dir, "photo.bmp", {10, 10});
+    Answer(w, path);
+    w.button("导入客体")->click();
+    Answer(w, dir.filePath(QStringLiteral("saved")));
+    w.button("保存")->click();
+    const auto &[settings, purpose] = w.picker.seen[1];
+    QCOMPARE(purpose, DialogPurpose::Save);
+    QCOMPARE(settings.filter, "BMP图像(*.BMP)|*.BMP");
+    QCOMPARE(settings.filterIndex, 1);
+    QCOMPARE(settings.flags, 16);
+    QCOMPARE(settings.initDir, "d:"); // not set for saving: kept from the import
+    QCOMPARE(settings.fileName, path.toStdString());
+}
+
+void TestImportSave::cancelChangesNothing()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    const QString path = WritePicture(dir, "photo.bmp", {30, 20});
+    Answer(w, path);
+    w.button("导入客体")->click();
+    const QImage before = w.box("客体图片")->image();
+    const QPoint place = w.box("客体图片")->pos();
+
+    Cancel(w);
+    w.button("导入客体")->click();
+    Cancel(w);
+    w.button("导入主体")->click();
+    Cancel(w);
+    w.button("保存")->click();
+
+    QCOMPARE(w.box("客体图片")->image(), before);
+    QCOMPARE(w.box("客体图片")->pos(), place);
+    QVERIFY(!w.box("取样图片")->hasPicture());
+    QCOMPARE(w.form.targetPath(), path.toStdString());
+    QCOMPARE(w.form.dialogSettings().fileName, path.toStdString());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"photo.bmp"});
+    QVERIFY(w.messages.shown.empty());
+}
+
+void TestImportSave::brokenFileKeepsPicture_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("file");
+    for (const char *button : {"导入客体", "导入主体"}) {
+        QTest::addRow("%s garbage", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR "/garbage.jpg");
+        QTest::addRow("%s truncated", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR "/truncated.bmp");
+        QTest::addRow("%s missing", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR "/gone.jpg");
+    }
+}
+
+void TestImportSave::brokenFileKeepsPicture()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    const QString good = WritePicture(dir, "good.bmp", {30, 20});
+    Answer(w, good);
+    w.button("导入客体")->click();
+    Answer(w, good);
+    w.button("导入主体")->click();
+    const QImage target = w.box("客体图片")->image();
+    const QImage reference = w.box("取样图片")->image();
+
+    Answer(w, file);
+    w.button(button.toUtf8().constData())->click();
+
+    QCOMPARE(w.messages.shown.size(), size_t(1));
+    const QString message = QString::fromStdString(w.messages.shown[0].text);
+    QVERIFY2(message.contains(file) && message.startsWith(QStringLiteral("无法打开图片")), qPrintable(message));
+    QCOMPARE(w.messages.shown[0].title, "Velmora");
+    QCOMPARE(w.box("客体图片")->image(), target);
+    QCOMPARE(w.box("取样图片")->image(), reference);
+    QCOMPARE(w.form.targetPath(), good.toStdString());
+}
+
+// 刷新 throws a correction away: the file's pixels come back where the picture stands.
+void TestImportSave::refreshRestoresInPlace()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    const QString path = WritePicture(dir, "photo.bmp", {6, 4});
+    Answer(w, path);
+    w.button("导入客体")->click();
+    PictureBox *box = w.box("客体图片");
+    box->move(17, 23);
+    const QImage original = box->image();
+    TypeDifferences(w, "30", "0", "-10");
+    w.button("校正")->click();
+    QVERIFY(box->image() != original);
+
+    w.button("校正点")->click();
+    QCOMPARE(box->image(), original);
+    QCOMPARE(box->pos(), QPoint(17, 23));
+    QCOMPARE(w.text("红"), QStringLiteral("30"));
+    QCOMPARE(w.text("蓝"), QStringLiteral("-10"));
+    QCOMPARE(w.picker.seen.size(), size_t(1)); // no dialog for a refresh
+}
+
+void TestImportSave::refreshBeforeAnyImport()
+{
+    fakes::WindowRig w;
+    PictureBox *box = w.box("客体图片");
+    const QImage blank = box->image();
+    TypeDifferences(w, "30", "30", "30");
+    w.button("校正")->click();
+    QVERIFY(box->image() != blank); // the pass ran over the empty drawing area
+    w.button("校正点")->click();
+    QCOMPARE(box->image(), blank);
+    QVERIFY(w.messages.shown.empty());
+}
+
+void TestImportSave::saveNamingAndContent_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("bare name") << "corrected" << "corrected.bmp";
+    QTest::newRow("name with extension") << "photo.bmp" << "photo.bmp.bmp";
+    QTest::newRow("chinese name") << "照片" << "照片.bmp";
+}
+
+// The saved bitmap reads back as the corrected picture, whatever name was typed.
+void TestImportSave::saveNamingAndContent()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    QImage photo(7, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            photo.setPixel(x, y, qRgb(30 * x, 40 * y, 100));
+    const QString path = dir.filePath(QStringLiteral("photo.bmp"));
+    photo.save(path, "BMP");
+    Answer(w, path);
+    w.button("导入客体")->click();
+    TypeDifferences(w, "40", "-20", "10");
+    w.button("校正")->click();
+    const QImage corrected = w.box("客体图片")->image();
+    QVERIFY(corrected != photo);
+
+    for (int i = 0; i < 2; ++i) { // twice under one name: the same file both times
+        Answer(w, dir.filePath(typed));
+        w.button("保存")->click();
+    }
+    QVERIFY(w.messages.shown.empty());
+    const QImage saved(dir.filePath(written));
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), corrected);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"photo.bmp", written}));
+}
+
+void TestImportSave::saveIntoUnwritableFolder()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    const QString target = dir.filePath(QStringLiteral("missing/photo"));
+    Answer(w, target);
+    w.button("保存")->click();
+    QCOMPARE(w.messages.shown.size(), size_t(1));
+    const QString message = QString::fromStdString(w.messages.shown[0].text);
+    QVERIFY2(message.startsWith(QStringLiteral("无法保存图片")) && message.contains(target + ".bmp"), qPrintable(message));
+    QVERIFY(!QFile::exists(target + ".bmp"));
+    QVERIFY(w.button("保存")->isEnabled());
+}
+
+// An import between rows: the rows left run over the new photo, within the bounds fixed at the start.
+void TestImportSave::importDuringPass()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    Answer(w, WritePicture(dir, "first.bmp", {4, 6}));
+    w.button("导入客体")->click();
+    const QString second = WritePicture(dir, "second.bmp", {8, 3}, qRgb(100, 100, 100));
+    TypeDifferences(w, "50", "0", "0");
+    w.loop.betweenRows = [&](int call) {
+        if (call == 2) {
+            Answer(w, second);
+            w.button("导入客体")->click();
+        }
+    };
+    w.button("校正")->click();
+    const QImage &now = w.box("客体图片")->image();
+    QCOMPARE(now.size(), QSize(8, 3));
+    QCOMPARE(w.loop.calls, 6);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool rewritten = y == 2 && x < 4;
+            QVERIFY2((now.pixel(x, y) != qRgb(100, 100, 100)) == rewritten, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+    QCOMPARE(w.form.targetPath(), second.toStdString());
+}
+
+QTEST_MAIN(TestImportSave)
+#include "tst_import_save.moc"
