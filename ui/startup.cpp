@@ -2,6 +2,9 @@
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "platform/qt/picture_files.h"
 #include "platform/services.h"
@@ -15,6 +18,12 @@ void ConfigureApplication()
     QApplication::setApplicationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setFont(DefaultTypeface());
+    // Qt's own dialogs and messages in the window's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    auto *translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
     SetPictureMemoryLimit();
 }
 

@@ -54,13 +54,10 @@ std::optional<std::string> QtFilePicker::pick(const DialogSettings &settings, Di
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (purpose == DialogPurpose::Save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
+    dialog.setAcceptMode(purpose == DialogPurpose::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Any name goes: a new one to save under, or a typed path to a picture the filter hides
+    // (loading reports a file that is not there).
+    dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = NameFilters(settings.filter);
     dialog.setNameFilters(filters);
     if (settings.filterIndex >= 1 && settings.filterIndex <= filters.size())

@@ -1,0 +1,269 @@
+// Velmora tests — the real program in a real X window, driven by real input events: the window as
+// drawn, a second copy refused, and a photo imported, picked, corrected and saved.
+#include <QtTest>
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+
+#include "core/gain_table.h"
+#include "core/correction.h"
+
+using namespace velmora;
+
+namespace {
+
+// Places in the window, in its pixels.
+constexpr QPoint kImportTarget(432 + 3 + 50, 560 + 13 + 8);
+constexpr QPoint kCorrect(848 + 2 + 30, 376 + 41 + 12);
+constexpr QPoint kSave(848 + 2 + 30, 376 + 66 + 12);
+constexpr QPoint kExit(848 + 2 + 30, 376 + 116 + 12);
+// Swatch 2's pixel (0, 0): column at 848 + border 2, swatch top 160 + its border 1.
+constexpr QPoint kSwatch2(848 + 2 + 1, 48 + 2 + 160 + 1);
+constexpr QSize kPhoto(120, 90);
+// The photo's pixel (0, 0): area at 432 + border 2, centred at 205 − 60, then the box's border 2.
+constexpr QPoint kPhotoOrigin(432 + 2 + 145 + 2, 32 + 2 + 210 + 2);
+
+QString Xdotool(const QStringList &arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), arguments);
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString WaitForWindow(qint64 pid)
+{
+    for (int i = 0; i < 100; ++i) {
+        const QString found = Xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)});
+        if (!found.isEmpty()) {
+            QTest::qWait(500); // mapped is not yet drawn and ready for input
+            return found.split('\n').last();
+        }
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+// Arrives from a neighbouring point, so the widget under the pointer has seen it enter.
+void Click(const QString &window, QPoint at, int button = 1)
+{
+    Xdotool({"mousemove", "--window", window, QString::number(at.x() + 2), QString::number(at.y() + 2)});
+    QTest::qWait(100);
+    Xdotool({"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y())});
+    QTest::qWait(150);
+    Xdotool({"click", QString::number(button)});
+    QTest::qWait(200);
+}
+
+// The whole screen, as the X server shows it.
+QImage Screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
+
+QPoint WindowOrigin(const QString &window)
+{
+    const QString text = Xdotool({"getwindowgeometry", "--shell", window});
+    QPoint origin;
+    for (const QString &line : text.split('\n')) {
+        if (line.startsWith("X="))
+            origin.setX(line.mid(2).toInt());
+        if (line.startsWith("Y="))
+            origin.setY(line.mid(2).toInt());
+    }
+    return origin;
+}
+
+QSize WindowSize(const QString &window)
+{
+    const QString text = Xdotool({"getwindowgeometry", "--shell", window});
+    QSize size;
+    for (const QString &line : text.split('\n')) {
+        if (line.startsWith("WIDTH="))
+            size.setWidth(line.mid(6).toInt());
+        if (line.startsWith("HEIGHT="))
+            size.setHeight(line.mid(7).toInt());
+    }
+    return size;
+}
+
+// Types a path into the file dialog that the click opened, and accepts it. Without a window
+// manager nobody moves the keyboard focus to a new window, so this does.
+bool AnswerDialog(qint64 pid, const QString &mainWindow, const QString &path)
+{
+    QString dialog;
+    for (int i = 0; i < 50 && dialog.isEmpty(); ++i) {
+        QTest::qWait(100);
+        const QStringList windows = Xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)}).split('\n');
+        for (const QString &w : windows)
+            if (!w.isEmpty() && w != mainWindow)
+                dialog = w;
+    }
+    if (dialog.isEmpty())
+        return false;
+    QTest::qWait(300);
+    Xdotool({"windowfocus", "--sync", dialog});
+    Xdotool({"key", "--clearmodifiers", "ctrl+a"});
+    Xdotool({"type", "--delay", "15", path});
+    // The first Return may only take the name-completion list away.
+    for (int i = 0; i < 3; ++i) {
+        QTest::qWait(300);
+        Xdotool({"key", "Return"});
+        QTest::qWait(500);
+        if (!Xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)}).contains(dialog))
+            return true;
+    }
+    return false;
+}
+
+QImage Photo()
+{
+    QImage image(kPhoto, QImage::Format_RGB32);
+    for (int y = 0; y < kPhoto.height(); ++y)
+        for (int x = 0; x < kPhoto.width(); ++x)
+            image.setPixel(x, y, qRgb(100 + x / 2, 80 + y / 2, 60 + (x + y) % 40));
+    return image;
+}
+
+bool Close(QRgb a, QColor b) { return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) + std::abs(qBlue(a) - b.blue()) < 30; }
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void windowAsDrawn();
+    void secondCopyRefused();
+    void correctAPhoto();
+
+private:
+    void start(QProcess &process);
+    QTemporaryDir m_home;
+    QProcess m_program;
+};
+
+void TestEndToEnd::init()
+{
+    QVERIFY(m_home.isValid());
+    start(m_program);
+}
+
+void TestEndToEnd::cleanup()
+{
+    if (m_program.state() != QProcess::NotRunning) {
+        m_program.kill();
+        m_program.waitForFinished();
+    }
+}
+
+void TestEndToEnd::start(QProcess &process)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", m_home.path());
+    env.insert("XDG_RUNTIME_DIR", m_home.path());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral(VELMORA_BINARY), {});
+    QVERIFY(process.waitForStarted());
+}
+
+void TestEndToEnd::windowAsDrawn()
+{
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    QCOMPARE(WindowSize(window), QSize(921, 599));
+    QTest::qWait(500);
+    const QPoint o = WindowOrigin(window);
+    const QImage shot = Screen();
+    const QString saveTo = qEnvironmentVariable("VELMORA_SCREENSHOT");
+    if (!saveTo.isEmpty())
+        shot.copy(QRect(o, QSize(921, 599))).save(saveTo);
+    // Skin in every swatch, and each colour field in its colour.
+    for (int top : {0, 80, 160, 240})
+        QVERIFY2(Close(shot.pixel(o + kSwatch2 + QPoint(30, top - 160 + 30)), QColor(214, 190, 180))
+                     || qRed(shot.pixel(o + kSwatch2 + QPoint(30, top - 160 + 30))) > 150,
+                 qPrintable(QString::number(top)));
+    QCOMPARE(QColor(shot.pixel(o + QPoint(8 + 264 + 20, 560 + 8 + 11))), QColor(255, 0, 0));
+    QCOMPARE(QColor(shot.pixel(o + QPoint(8 + 312 + 20, 560 + 8 + 11))), QColor(0, 255, 0));
+    QCOMPARE(QColor(shot.pixel(o + QPoint(8 + 360 + 20, 560 + 8 + 11))), QColor(0, 0, 255));
+    QCOMPARE(QColor(shot.pixel(o + QPoint(848 + 24 + 19, 376 + 144 + 10))), QColor(255, 0, 0));
+    QCOMPARE(QColor(shot.pixel(o + QPoint(8 + 112 + 60, 560 + 8 + 11))), QColor(192, 255, 255));
+}
+
+void TestEndToEnd::secondCopyRefused()
+{
+    QVERIFY(!WaitForWindow(m_program.processId()).isEmpty());
+    QProcess second;
+    start(second);
+    const QString box = WaitForWindow(second.processId());
+    QVERIFY(!box.isEmpty());
+    QCOMPARE(Xdotool({"getwindowname", box}), QStringLiteral("Velmora"));
+    QVERIFY(WindowSize(box) != QSize(921, 599));
+    Xdotool({"windowfocus", "--sync", box});
+    Xdotool({"key", "--window", box, "Return"});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+void TestEndToEnd::correctAPhoto()
+{
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QString photoPath = m_home.filePath("photo.bmp");
+    QVERIFY(Photo().save(photoPath, "BMP"));
+
+    Click(window, kImportTarget);
+    QVERIFY(AnswerDialog(m_program.processId(), window, photoPath));
+    const QPoint o = WindowOrigin(window);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == Photo().pixel(10, 10), 5000);
+
+    // A swatch colour as the reference, then the photo's pixel (40, 30) as the target.
+    const QPoint swatchPixel(30, 40);
+    Click(window, kSwatch2 + swatchPixel + QPoint(1, 1));
+    Click(window, kSwatch2 + swatchPixel);
+    const QPoint photoPixel(40, 30);
+    Click(window, kPhotoOrigin + photoPixel + QPoint(1, 1));
+    Click(window, kPhotoOrigin + photoPixel);
+    Click(window, kCorrect);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) != Photo().pixel(10, 10), 5000);
+
+    Click(window, kSave);
+    QVERIFY(AnswerDialog(m_program.processId(), window, m_home.filePath("corrected")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_home.filePath("corrected.bmp")), 5000);
+    QTest::qWait(300);
+
+    // The expected pixels, from the two picked colours by the correction rule.
+    const QImage swatch(QStringLiteral(":/swatches/skin_2.bmp"));
+    const QRgb reference = swatch.pixel(swatchPixel);
+    const QRgb target = Photo().pixel(photoPixel);
+    const Gains differences{float(qRed(reference) - qRed(target)), float(qGreen(reference) - qGreen(target)),
+                            float(qBlue(reference) - qBlue(target))};
+    const Channels targetChannels{qRed(target), qGreen(target), qBlue(target)};
+    const auto l = Brightness(targetChannels, differences);
+    QVERIFY(l && *l != 0);
+    const Gains gains{float(double(differences.red) / *l), float(double(differences.green) / *l),
+                      float(double(differences.blue) / *l)};
+    QImage expected = Photo();
+    const RowTables tables = MakeRowTables(gains);
+    for (int y = 0; y < expected.height(); ++y)
+        MapRow(reinterpret_cast<std::uint32_t *>(expected.scanLine(y)), expected.width(), tables);
+
+    const QImage saved = QImage(m_home.filePath("corrected.bmp")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(saved.size(), kPhoto);
+    for (int y = 0; y < kPhoto.height(); ++y)
+        for (int x = 0; x < kPhoto.width(); ++x)
+            if (saved.pixel(x, y) != expected.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): saved %3, expected %4")
+                                     .arg(x).arg(y).arg(QColor(saved.pixel(x, y)).name(), QColor(expected.pixel(x, y)).name())));
+
+    Click(window, kExit);
+    // It may already have ended while the click was waited on.
+    QTRY_COMPARE_WITH_TIMEOUT(m_program.state(), QProcess::NotRunning, 5000);
+    QCOMPARE(m_program.exitCode(), 0);
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_end_to_end.moc"
