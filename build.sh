@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Velmora — sets up a Debian 12 machine, builds, then starts the program or runs every test.
+#   ./build.sh run    install what is missing, build, start Velmora
+#   ./build.sh test   install what is missing, build, run the whole test suite
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# To build and run: the compiler, Qt's widgets, Qt's own Chinese texts and the three Chinese faces
+# the window is drawn in (Song/Ming, Hei, Kai).
+RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
+              fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei)
+# To test: a virtual X server for the test that drives the real window, and its input tool.
+TEST_PACKAGES=(xvfb xauth xdotool)
+
+install_missing() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+    cmake --build build -j"$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_missing "${RUN_PACKAGES[@]}"
+    build
+    exec ./build/app/velmora
+    ;;
+test)
+    install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build
+    cd build
+    ctest --output-on-failure -j2
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
