@@ -29,10 +29,25 @@ RowTables MakeRowTables(const Gains &gains)
 
 void MapRow(std::uint32_t *row, int width, const RowTables &tables)
 {
-    for (int x = 0; x < width; ++x) {
-        const std::uint32_t p = row[x];
-        row[x] = tables.red[(p >> 16) & 0xFF] | tables.green[(p >> 8) & 0xFF] | tables.blue[p & 0xFF];
+    const auto map = [&tables](std::uint32_t p) {
+        return tables.red[(p >> 16) & 0xFF] | tables.green[(p >> 8) & 0xFF] | tables.blue[p & 0xFF];
+    };
+    // The lookups alone keep too few loads in flight to stream a picture larger than the caches;
+    // asking for memory 2 KB ahead, once a cache line, brings the pass to the speed of a copy.
+    constexpr int kBlock = 16;
+    constexpr int kAhead = 512;
+    int x = 0;
+    for (; x + kBlock <= width; x += kBlock) {
+#if defined(__GNUC__)
+        // An address, not a pointer into the row: a prefetch never faults, even past the picture.
+        __builtin_prefetch(reinterpret_cast<const void *>(reinterpret_cast<std::uintptr_t>(row + x)
+                                                          + kAhead * sizeof *row));
+#endif
+        for (int i = 0; i < kBlock; ++i)
+            row[x + i] = map(row[x + i]);
     }
+    for (; x < width; ++x)
+        row[x] = map(row[x]);
 }
 
 } // namespace velmora

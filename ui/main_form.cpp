@@ -12,7 +12,8 @@
 
 namespace velmora {
 
-MainForm::MainForm(Services services, QWidget *parent) : QWidget(parent), m_services(services)
+MainForm::MainForm(Services services, QWidget *parent)
+    : QWidget(parent), m_services(services), m_progressRepaints([this] { m_hScroll2->setUpdatesEnabled(true); })
 {
     buildControls();
     connectHandlers();
@@ -51,7 +52,11 @@ void MainForm::setEnabled(Button button, bool enabled)
 
 void MainForm::setProgressMaximum(int maximum) { m_hScroll2->setMaximum(maximum); }
 
-void MainForm::setProgressValue(int value) { m_hScroll2->setValue(value); }
+void MainForm::setProgressValue(int value)
+{
+    m_hScroll2->setUpdatesEnabled(m_progressRepaints.now());
+    m_hScroll2->setValue(value);
+}
 
 void MainForm::correct()
 {

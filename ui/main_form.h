@@ -11,6 +11,7 @@
 #include "core/gain_table.h"
 #include "platform/file_dialog.h"
 #include "platform/form_fields.h"
+#include "platform/qt/frame_pacer.h"
 #include "platform/services.h"
 
 class QGroupBox;
@@ -119,6 +120,8 @@ private:
     QLabel *m_图片主体 = nullptr;
     // The eleven text fields, indexed by Field.
     std::array<QLineEdit *, 11> m_fields{};
+    // The progress bar moves every row but repaints once a frame: a repaint costs more than a row.
+    FramePacer m_progressRepaints;
 
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;

@@ -8,21 +8,11 @@
 
 namespace velmora {
 
-namespace {
-constexpr int kFrameMilliseconds = 16;
-}
-
 PictureBox::PictureBox(Border border, QWidget *parent)
     : QWidget(parent), m_border(border)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    m_pendingRepaint.setSingleShot(true);
-    m_pendingRepaint.setInterval(kFrameMilliseconds);
-    connect(&m_pendingRepaint, &QTimer::timeout, this, [this] {
-        m_sinceRepaint.restart();
-        update();
-    });
 }
 
 QWidget *PictureBox::client()
@@ -95,12 +85,8 @@ PixelRow PictureBox::row(int y)
 
 void PictureBox::refresh()
 {
-    if (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= kFrameMilliseconds) {
-        m_sinceRepaint.restart();
+    if (m_repaints.now())
         update();
-    } else if (!m_pendingRepaint.isActive()) {
-        m_pendingRepaint.start();
-    }
 }
 
 void PictureBox::paintEvent(QPaintEvent *)

@@ -2,12 +2,11 @@
 // persistent 32-bit image that the pointer samples and the correction pass rewrites.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
 
 #include "platform/picture_surface.h"
+#include "platform/qt/frame_pacer.h"
 
 namespace velmora {
 
@@ -71,8 +70,7 @@ private:
     bool m_autoSize = false;
     bool m_pressedHere = false;
     // Repaints during a pass are held to the display's pace; the image itself is always current.
-    QElapsedTimer m_sinceRepaint;
-    QTimer m_pendingRepaint;
+    FramePacer m_repaints{[this] { update(); }};
 };
 
 } // namespace velmora
