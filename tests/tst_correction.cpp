@@ -79,6 +79,7 @@ private slots:
     void progressAfterEveryRow_data();
     void progressAfterEveryRow();
     void percentFromFloatingQuotient();
+    void tallerThanSixteenBits();
     void refusals_data();
     void refusals();
     void tooLargeLeavesThreeButtonsDisabled();
@@ -171,6 +172,20 @@ void TestCorrection::percentFromFloatingQuotient()
         if (ProgressText(y, 100.f) != "已完成_" + std::to_string(y) + "%")
             lower << QString::fromStdString(ProgressText(y, 100.f));
     QCOMPARE(lower, (QStringList{"已完成_28%", "已完成_56%", "已完成_57%"}));
+}
+
+// A 16-bit bar would overflow past 32,767 rows; the bar and the text stay right.
+void TestCorrection::tallerThanSixteenBits()
+{
+    Rig rig(1, 40000);
+    rig.differences("10", "0", "0");
+    rig.target = {120, 100, 80};
+    rig.run();
+    QCOMPARE(rig.fields.progressMaximum, 39999);
+    QCOMPARE(rig.fields.progressValues.back(), 39999);
+    QCOMPARE(rig.fields.progressValues[32768], 32768);
+    QCOMPARE(rig.fields.progressTexts.back(), "已完成_100%");
+    QCOMPARE(rig.fields.progressTexts[20000], "已完成_50%");
 }
 
 void TestCorrection::refusals_data()

@@ -135,6 +135,7 @@ private slots:
     void cleanup();
     void windowAsDrawn();
     void secondCopyRefused();
+    void killedCopyDoesNotBlock();
     void correctAPhoto();
 
 private:
@@ -176,6 +177,8 @@ void TestEndToEnd::windowAsDrawn()
     QCOMPARE(WindowSize(window), QSize(921, 599));
     QTest::qWait(500);
     const QPoint o = WindowOrigin(window);
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    QVERIFY(std::abs(o.x() - (screen.width() - 921) / 2) <= 1 && std::abs(o.y() - (screen.height() - 599) / 2) <= 1);
     const QImage shot = Screen();
     const QString saveTo = qEnvironmentVariable("VELMORA_SCREENSHOT");
     if (!saveTo.isEmpty())
@@ -206,6 +209,18 @@ void TestEndToEnd::secondCopyRefused()
     QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+// A copy that was killed leaves its lock behind; the next start takes it over.
+void TestEndToEnd::killedCopyDoesNotBlock()
+{
+    QVERIFY(!WaitForWindow(m_program.processId()).isEmpty());
+    m_program.kill();
+    QVERIFY(m_program.waitForFinished());
+    start(m_program);
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    QCOMPARE(WindowSize(window), QSize(921, 599));
 }
 
 void TestEndToEnd::correctAPhoto()
