@@ -56,6 +56,8 @@ private slots:
     void dragMovesOnceAtRelease_data();
     void dragMovesOnceAtRelease();
     void heldMoveOutsideSamplesOutside();
+    void pointingDuringPass();
+    void fractionalPositionsOnScaledScreens();
 };
 
 void TestPointer::hoverSamplesAndShowsPosition_data()
@@ -183,6 +185,49 @@ void TestPointer::heldMoveOutsideSamplesOutside()
     QCOMPARE(w.text("Text1"), QStringLiteral("鼠标 X=300  Y=20"));
     QTest::mouseRelease(reference, Qt::LeftButton, {}, At(reference, 300, 20));
     QVERIFY(w.text("主红").isEmpty()); // released outside: no click
+}
+
+// Between rows the pictures still sample, show positions, pick and move.
+void TestPointer::pointingDuringPass()
+{
+    Shown w;
+    PictureBox *reference = w.box("取样图片");
+    PictureBox *swatch = w.box("Picture2(0)");
+    reference->move(0, 0);
+    w.field("红")->setText(QStringLiteral("20"));
+    w.field("绿")->setText(QStringLiteral("0"));
+    w.field("蓝")->setText(QStringLiteral("0"));
+    w.loop.betweenRows = [&](int call) {
+        if (call == 3) {
+            MoveTo(reference, At(reference, 70, 60));
+            QTest::mouseClick(reference, Qt::LeftButton, {}, At(reference, 70, 60));
+        } else if (call == 5) {
+            QTest::mousePress(reference, Qt::LeftButton, {}, At(reference, 10, 10));
+            QTest::mouseRelease(reference, Qt::LeftButton, {}, At(reference, 15, 12));
+        } else if (call == 7) {
+            MoveTo(swatch, At(swatch, 3, 4));
+        }
+    };
+    QTest::mouseClick(w.button("校正"), Qt::LeftButton);
+    QCOMPARE(w.loop.calls, 150);
+    QCOMPARE(w.text("主红"), QStringLiteral("70"));
+    QCOMPARE(w.text("主绿"), QStringLiteral("60"));
+    QCOMPARE(reference->pos(), QPoint(5, 2));
+    QCOMPARE(w.form.hoverColour(), swatch->point(3, 4));
+    QCOMPARE(w.text("Text2"), QStringLiteral("已完成_100%"));
+}
+
+// On a screen scaled by 1.5 or 2 the pointer reports fractions of a pixel; they count as the
+// picture pixel they fall in, for the sample and for the position text.
+void TestPointer::fractionalPositionsOnScaledScreens()
+{
+    Shown w;
+    PictureBox *reference = w.box("取样图片");
+    const QPointF at = QPointF(At(reference, 12, 34)) + QPointF(0.5, 0.75);
+    QMouseEvent move(QEvent::MouseMove, at, reference->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(reference, &move);
+    QCOMPARE(w.form.hoverColour(), Word(12, 34, 7));
+    QCOMPARE(w.text("Text1"), QStringLiteral("鼠标 X=12  Y=34"));
 }
 
 QTEST_MAIN(TestPointer)
