@@ -59,30 +59,16 @@ void Click(const QString &window, QPoint at, int button = 1)
 // The whole screen, as the X server shows it.
 QImage Screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
 
-QPoint WindowOrigin(const QString &window)
+// Where the window stands on the screen and its size, as the X server has it.
+QRect WindowGeometry(const QString &window)
 {
-    const QString text = Xdotool({"getwindowgeometry", "--shell", window});
-    QPoint origin;
-    for (const QString &line : text.split('\n')) {
-        if (line.startsWith("X="))
-            origin.setX(line.mid(2).toInt());
-        if (line.startsWith("Y="))
-            origin.setY(line.mid(2).toInt());
+    QHash<QString, int> values;
+    for (const QString &line : Xdotool({"getwindowgeometry", "--shell", window}).split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            values[line.left(equals)] = line.mid(equals + 1).toInt();
     }
-    return origin;
-}
-
-QSize WindowSize(const QString &window)
-{
-    const QString text = Xdotool({"getwindowgeometry", "--shell", window});
-    QSize size;
-    for (const QString &line : text.split('\n')) {
-        if (line.startsWith("WIDTH="))
-            size.setWidth(line.mid(6).toInt());
-        if (line.startsWith("HEIGHT="))
-            size.setHeight(line.mid(7).toInt());
-    }
-    return size;
+    return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
 }
 
 // Types a path into the file dialog that the click opened, and accepts it. Without a window
@@ -174,9 +160,9 @@ void TestEndToEnd::windowAsDrawn()
 {
     const QString window = WaitForWindow(m_program.processId());
     QVERIFY(!window.isEmpty());
-    QCOMPARE(WindowSize(window), QSize(921, 599));
+    QCOMPARE(WindowGeometry(window).size(), QSize(921, 599));
     QTest::qWait(500);
-    const QPoint o = WindowOrigin(window);
+    const QPoint o = WindowGeometry(window).topLeft();
     const QSize screen = QGuiApplication::primaryScreen()->size();
     QVERIFY(std::abs(o.x() - (screen.width() - 921) / 2) <= 1 && std::abs(o.y() - (screen.height() - 599) / 2) <= 1);
     const QImage shot = Screen();
@@ -203,7 +189,7 @@ void TestEndToEnd::secondCopyRefused()
     const QString box = WaitForWindow(second.processId());
     QVERIFY(!box.isEmpty());
     QCOMPARE(Xdotool({"getwindowname", box}), QStringLiteral("Velmora"));
-    QVERIFY(WindowSize(box) != QSize(921, 599));
+    QVERIFY(WindowGeometry(box).size() != QSize(921, 599));
     Xdotool({"windowfocus", "--sync", box});
     Xdotool({"key", "--window", box, "Return"});
     QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
@@ -220,7 +206,7 @@ void TestEndToEnd::killedCopyDoesNotBlock()
     start(m_program);
     const QString window = WaitForWindow(m_program.processId());
     QVERIFY(!window.isEmpty());
-    QCOMPARE(WindowSize(window), QSize(921, 599));
+    QCOMPARE(WindowGeometry(window).size(), QSize(921, 599));
 }
 
 void TestEndToEnd::correctAPhoto()
@@ -232,7 +218,7 @@ void TestEndToEnd::correctAPhoto()
 
     Click(window, kImportTarget);
     QVERIFY(AnswerDialog(m_program.processId(), window, photoPath));
-    const QPoint o = WindowOrigin(window);
+    const QPoint o = WindowGeometry(window).topLeft();
     QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == Photo().pixel(10, 10), 5000);
 
     // A swatch colour as the reference, then the photo's pixel (40, 30) as the target.
