@@ -73,6 +73,8 @@ void TestMainFormLayout::fixedClientArea()
     QCOMPARE(w.form.maximumSize(), QSize(921, 599));
     QCOMPARE(w.form.windowTitle(), QStringLiteral("Velmora"));
     QVERIFY(!w.form.windowIcon().isNull());
+    QVERIFY(w.form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(w.form.windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(w.form.windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
@@ -188,6 +190,9 @@ void TestMainFormLayout::initialState()
     for (QLineEdit *field : w.form.findChildren<QLineEdit *>())
         QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
     QCOMPARE(w.form.findChildren<QLineEdit *>().size(), 11);
+    // The colour fields take typing; the position and progress fields are the program's.
+    for (QLineEdit *field : w.form.findChildren<QLineEdit *>())
+        QCOMPARE(field->isReadOnly(), field->objectName().startsWith(QStringLiteral("Text")));
     auto *bar = w.get<QScrollBar>("HScroll2");
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->minimum(), 0);

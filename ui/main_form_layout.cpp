@@ -91,6 +91,9 @@ void MainForm::buildControls()
     setWindowTitle(QString::fromUtf8(text::kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icon/velmora.bmp")));
     setFixedSize(921, 599);
+    // The layout is fixed, so a maximised window would only show empty space: no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     using B = PictureBox::Border;
     m_picture3 = MakeBox(this, "Picture3", B::Sunken, Place(120, 480, 6150, 7650));
@@ -154,6 +157,10 @@ void MainForm::buildControls()
     m_label1 = MakeLabel(this, "Label1", "皮肤样本", Place(12765, 480, 975, 255));
     m_图片客体 = MakeLabel(this, "图片客体", "将校正照片", Place(8760, 120, 1575, 255));
     m_图片主体 = MakeLabel(this, "图片主体", "标准照片", Place(2640, 120, 1335, 375));
+
+    // The pointer position and progress are the program's to write; they still take the focus.
+    m_fields[size_t(Field::Text1)]->setReadOnly(true);
+    m_fields[size_t(Field::Text2)]->setReadOnly(true);
 
     applyFonts();
     applyColours();
