@@ -13,7 +13,10 @@
 namespace velmora {
 
 MainForm::MainForm(Services services, QWidget *parent)
-    : QWidget(parent), m_services(services), m_progressRepaints([this] { m_hScroll2->setUpdatesEnabled(true); })
+    : QWidget(parent)
+    , m_services(services)
+    , m_progressRepaints([this] { m_hScroll2->setUpdatesEnabled(true); })
+    , m_progressTextRepaints([this] { m_fields[size_t(Field::Text2)]->setUpdatesEnabled(true); })
 {
     buildControls();
     connectHandlers();
@@ -40,8 +43,11 @@ void MainForm::setText(Field field, const std::string &text)
     // The pass writes its progress after every row; an unchanged text costs no relayout.
     const QString value = QString::fromStdString(text);
     QLineEdit *edit = m_fields[size_t(field)];
-    if (edit->text() != value)
-        edit->setText(value);
+    if (edit->text() == value)
+        return;
+    if (field == Field::Text2)
+        edit->setUpdatesEnabled(m_progressTextRepaints.now());
+    edit->setText(value);
 }
 
 void MainForm::setEnabled(Button button, bool enabled)

@@ -120,8 +120,9 @@ private:
     QLabel *m_图片主体 = nullptr;
     // The eleven text fields, indexed by Field.
     std::array<QLineEdit *, 11> m_fields{};
-    // The progress bar moves every row but repaints once a frame: a repaint costs more than a row.
+    // Progress changes every row but repaints once a frame: a repaint costs more than a row.
     FramePacer m_progressRepaints;
+    FramePacer m_progressTextRepaints;
 
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;

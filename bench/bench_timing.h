@@ -1,0 +1,74 @@
+// Velmora benchmarks — clocks, medians and the process's own peak memory.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace velmora::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double MillisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+inline double TimeMs(const std::function<void()> &body)
+{
+    const auto start = Clock::now();
+    body();
+    return MillisecondsSince(start);
+}
+
+inline double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Runs {
+    std::vector<double> ms;
+    double median() const { return Median(ms); }
+    double fastest() const { return ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end()); }
+    double slowest() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+// `prepare` runs before every repetition, outside the clock; the first `warmUps` runs are not kept.
+inline Runs Measure(int warmUps, int repetitions, const std::function<void()> &prepare,
+                    const std::function<void()> &body)
+{
+    Runs runs;
+    for (int i = 0; i < warmUps + repetitions; ++i) {
+        if (prepare)
+            prepare();
+        const double ms = TimeMs(body);
+        if (i >= warmUps)
+            runs.ms.push_back(ms);
+    }
+    return runs;
+}
+
+// Peak resident memory of this process in kB, as the kernel counts it; 0 when unreadable.
+inline long PeakResidentKilobytes()
+{
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, "VmHWM:", 6) == 0)
+            kb = std::strtol(line + 6, nullptr, 10);
+    std::fclose(status);
+    return kb;
+}
+
+} // namespace velmora::bench
