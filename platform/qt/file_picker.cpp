@@ -34,6 +34,8 @@ QStringList NameFilters(const std::string &filter)
     return filters;
 }
 
+} // namespace
+
 // The folder that stands for drive D: the user's pictures, or home where there is none.
 QString StartFolder(const std::string &initDir)
 {
@@ -46,11 +48,8 @@ QString StartFolder(const std::string &initDir)
     return QString::fromStdString(initDir);
 }
 
-} // namespace
-
-std::optional<std::string> QtFilePicker::pick(const DialogSettings &settings, DialogPurpose purpose)
+void ConfigureFileDialog(QFileDialog &dialog, const DialogSettings &settings, DialogPurpose purpose)
 {
-    QFileDialog dialog(QApplication::activeWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -67,6 +66,12 @@ std::optional<std::string> QtFilePicker::pick(const DialogSettings &settings, Di
         dialog.setDirectory(start);
     if (!settings.fileName.empty())
         dialog.selectFile(QString::fromStdString(settings.fileName));
+}
+
+std::optional<std::string> QtFilePicker::pick(const DialogSettings &settings, DialogPurpose purpose)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    ConfigureFileDialog(dialog, settings, purpose);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first().toStdString();

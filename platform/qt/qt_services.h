@@ -6,7 +6,9 @@
 #include "platform/file_dialog.h"
 #include "platform/services.h"
 
+class QFileDialog;
 class QLockFile;
+class QString;
 class QWidget;
 
 namespace velmora {
@@ -47,5 +49,10 @@ class QtFilePicker : public FilePicker {
 public:
     std::optional<std::string> pick(const DialogSettings &settings, DialogPurpose purpose) override;
 };
+
+// Qt's dialog set up from the settings: filters whatever the case, the start folder, the name.
+void ConfigureFileDialog(QFileDialog &dialog, const DialogSettings &settings, DialogPurpose purpose);
+// The folder a dialog starts in; "d:" stands for the user's Pictures folder, or home.
+QString StartFolder(const std::string &initDir);
 
 } // namespace velmora
