@@ -16,7 +16,7 @@ MainForm::MainForm(Services services, QWidget *parent)
     : QWidget(parent)
     , m_services(services)
     , m_progressRepaints([this] { m_hScroll2->setUpdatesEnabled(true); })
-    , m_progressTextRepaints([this] { m_fields[size_t(Field::Text2)]->setUpdatesEnabled(true); })
+    , m_progressTextRepaints([this] { field(Field::Text2)->setUpdatesEnabled(true); })
 {
     buildControls();
     connectHandlers();
@@ -36,16 +36,16 @@ void MainForm::connectHandlers()
     connectPointer();
 }
 
-std::string MainForm::text(Field field) const { return m_fields[size_t(field)]->text().toStdString(); }
+std::string MainForm::text(Field f) const { return field(f)->text().toStdString(); }
 
-void MainForm::setText(Field field, const std::string &text)
+void MainForm::setText(Field f, const std::string &text)
 {
     // The pass writes its progress after every row; an unchanged text costs no relayout.
     const QString value = QString::fromStdString(text);
-    QLineEdit *edit = m_fields[size_t(field)];
+    QLineEdit *edit = field(f);
     if (edit->text() == value)
         return;
-    if (field == Field::Text2)
+    if (f == Field::Text2)
         edit->setUpdatesEnabled(m_progressTextRepaints.now());
     edit->setText(value);
 }

@@ -66,10 +66,17 @@ private:
 
     // Layout (main_form_layout.cpp).
     void buildControls();
+    void buildPictureAreas();
+    void buildSwatches();
+    void buildToolColumn();
+    void buildToolBars();
+    void addField(QWidget *parent, Field field, QRect place);
     void applyFonts();
     void applyColours();
     void chainTabOrder();
     void connectHandlers();
+
+    QLineEdit *field(Field f) const { return m_fields[size_t(f)]; }
 
     // Correction (main_form.cpp).
     void correct();

@@ -32,7 +32,7 @@ void MainForm::hoverSwatch(int index, QPoint p) { m_hoverColour = m_picture2[ind
 void MainForm::hoverPicture(PictureBox *box, Field positionField, QPoint p)
 {
     m_hoverColour = box->point(p.x(), p.y());
-    m_fields[size_t(positionField)]->setText(text::PointerText(float(p.x()), float(p.y())));
+    field(positionField)->setText(text::PointerText(float(p.x()), float(p.y())));
 }
 
 void MainForm::startDrag(PictureBox *box, QPoint p)
