@@ -19,9 +19,19 @@ QString WritePicture(const QTemporaryDir &dir, const char *name, QSize size, QRg
     return path;
 }
 
-void Answer(fakes::WindowRig &w, const QString &path) { w.picker.answers.push_back(path.toStdString()); }
+// Clicks `button` and answers the dialog it opens with `path`.
+void ClickAnswering(fakes::WindowRig &w, const char *button, const QString &path)
+{
+    w.picker.answers.push_back(path.toStdString());
+    w.button(button)->click();
+}
 
-void Cancel(fakes::WindowRig &w) { w.picker.answers.push_back(std::nullopt); }
+// Clicks `button` and cancels the dialog it opens.
+void ClickCancelling(fakes::WindowRig &w, const char *button)
+{
+    w.picker.answers.push_back(std::nullopt);
+    w.button(button)->click();
+}
 
 void TypeDifferences(fakes::WindowRig &w, const char *r, const char *g, const char *b)
 {
@@ -77,8 +87,7 @@ void TestImportSave::importCentres()
     QFETCH(QPoint, place);
     QTemporaryDir dir;
     fakes::WindowRig w;
-    Answer(w, WritePicture(dir, "photo.bmp", size));
-    w.button(button.toUtf8().constData())->click();
+    ClickAnswering(w, button.toUtf8().constData(), WritePicture(dir, "photo.bmp", size));
     PictureBox *picture = w.box(box.toUtf8().constData());
     QCOMPARE(picture->pos(), place);
     QCOMPARE(picture->size(), size + QSize(4, 4));
@@ -92,8 +101,7 @@ void TestImportSave::openDialogSettings()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString path = WritePicture(dir, "photo.bmp", {10, 10});
-    Answer(w, path);
-    w.button("导入客体")->click();
+    ClickAnswering(w, "导入客体", path);
     QCOMPARE(w.picker.seen.size(), size_t(1));
     const auto &[settings, purpose] = w.picker.seen[0];
     QCOMPARE(purpose, DialogPurpose::Open);
@@ -106,8 +114,7 @@ void TestImportSave::openDialogSettings()
 
     // The reference import shares the dialog but not the photo's path.
     const QString reference = WritePicture(dir, "reference.bmp", {10, 10});
-    Answer(w, reference);
-    w.button("导入主体")->click();
+    ClickAnswering(w, "导入主体", reference);
     QCOMPARE(w.picker.seen[1].first.fileName, path.toStdString()); // the name persists into the next use
     QCOMPARE(w.form.targetPath(), path.toStdString());
 }
@@ -117,10 +124,8 @@ void TestImportSave::saveDialogKeepsEarlierSettings()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString path = WritePicture(dir, "photo.bmp", {10, 10});
-    Answer(w, path);
-    w.button("导入客体")->click();
-    Answer(w, dir.filePath(QStringLiteral("saved")));
-    w.button("保存")->click();
+    ClickAnswering(w, "导入客体", path);
+    ClickAnswering(w, "保存", dir.filePath(QStringLiteral("saved")));
     const auto &[settings, purpose] = w.picker.seen[1];
     QCOMPARE(purpose, DialogPurpose::Save);
     QCOMPARE(settings.filter, "BMP图像(*.BMP)|*.BMP");
@@ -135,17 +140,13 @@ void TestImportSave::cancelChangesNothing()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString path = WritePicture(dir, "photo.bmp", {30, 20});
-    Answer(w, path);
-    w.button("导入客体")->click();
+    ClickAnswering(w, "导入客体", path);
     const QImage before = w.box("客体图片")->image();
     const QPoint place = w.box("客体图片")->pos();
 
-    Cancel(w);
-    w.button("导入客体")->click();
-    Cancel(w);
-    w.button("导入主体")->click();
-    Cancel(w);
-    w.button("保存")->click();
+    ClickCancelling(w, "导入客体");
+    ClickCancelling(w, "导入主体");
+    ClickCancelling(w, "保存");
 
     QCOMPARE(w.box("客体图片")->image(), before);
     QCOMPARE(w.box("客体图片")->pos(), place);
@@ -174,15 +175,12 @@ void TestImportSave::brokenFileKeepsPicture()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString good = WritePicture(dir, "good.bmp", {30, 20});
-    Answer(w, good);
-    w.button("导入客体")->click();
-    Answer(w, good);
-    w.button("导入主体")->click();
+    ClickAnswering(w, "导入客体", good);
+    ClickAnswering(w, "导入主体", good);
     const QImage target = w.box("客体图片")->image();
     const QImage reference = w.box("取样图片")->image();
 
-    Answer(w, file);
-    w.button(button.toUtf8().constData())->click();
+    ClickAnswering(w, button.toUtf8().constData(), file);
 
     QCOMPARE(w.messages.shown.size(), size_t(1));
     const QString message = QString::fromStdString(w.messages.shown[0].text);
@@ -199,8 +197,7 @@ void TestImportSave::refreshRestoresInPlace()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString path = WritePicture(dir, "photo.bmp", {6, 4});
-    Answer(w, path);
-    w.button("导入客体")->click();
+    ClickAnswering(w, "导入客体", path);
     PictureBox *box = w.box("客体图片");
     box->move(17, 23);
     const QImage original = box->image();
@@ -251,16 +248,14 @@ void TestImportSave::saveNamingAndContent()
             photo.setPixel(x, y, qRgb(30 * x, 40 * y, 100));
     const QString path = dir.filePath(QStringLiteral("photo.bmp"));
     photo.save(path, "BMP");
-    Answer(w, path);
-    w.button("导入客体")->click();
+    ClickAnswering(w, "导入客体", path);
     TypeDifferences(w, "40", "-20", "10");
     w.button("校正")->click();
     const QImage corrected = w.box("客体图片")->image();
     QVERIFY(corrected != photo);
 
     for (int i = 0; i < 2; ++i) { // twice under one name: the same file both times
-        Answer(w, dir.filePath(typed));
-        w.button("保存")->click();
+        ClickAnswering(w, "保存", dir.filePath(typed));
     }
     QVERIFY(w.messages.shown.empty());
     const QImage saved(dir.filePath(written));
@@ -277,8 +272,7 @@ void TestImportSave::saveIntoUnwritableFolder()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString target = dir.filePath(QStringLiteral("missing/photo"));
-    Answer(w, target);
-    w.button("保存")->click();
+    ClickAnswering(w, "保存", target);
     QCOMPARE(w.messages.shown.size(), size_t(1));
     const QString message = QString::fromStdString(w.messages.shown[0].text);
     QVERIFY2(message.startsWith(QStringLiteral("无法保存图片")) && message.contains(target + ".bmp"), qPrintable(message));
@@ -291,14 +285,12 @@ void TestImportSave::importDuringPass()
 {
     QTemporaryDir dir;
     fakes::WindowRig w;
-    Answer(w, WritePicture(dir, "first.bmp", {4, 6}));
-    w.button("导入客体")->click();
+    ClickAnswering(w, "导入客体", WritePicture(dir, "first.bmp", {4, 6}));
     const QString second = WritePicture(dir, "second.bmp", {8, 3}, qRgb(100, 100, 100));
     TypeDifferences(w, "50", "0", "0");
     w.loop.betweenRows = [&](int call) {
         if (call == 2) {
-            Answer(w, second);
-            w.button("导入客体")->click();
+            ClickAnswering(w, "导入客体", second);
         }
     };
     w.button("校正")->click();
