@@ -5,7 +5,8 @@
 #include <sys/resource.h>
 
 #include "platform/qt/picture_box.h"
-#include "platform/qt/picture_files.h"
+#include "platform/qt/picture_loader.h"
+#include "platform/qt/picture_saver.h"
 #include "ui/startup.h"
 
 using namespace velmora;

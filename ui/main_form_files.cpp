@@ -2,7 +2,8 @@
 #include <cmath>
 
 #include "platform/qt/picture_box.h"
-#include "platform/qt/picture_files.h"
+#include "platform/qt/picture_loader.h"
+#include "platform/qt/picture_saver.h"
 #include "ui/main_form.h"
 #include "ui/window_texts.h"
 

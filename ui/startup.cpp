@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "platform/qt/picture_files.h"
+#include "platform/qt/picture_loader.h"
 #include "platform/services.h"
 #include "ui/typefaces.h"
 #include "ui/window_texts.h"

@@ -1,4 +1,4 @@
-// Velmora — reading pictures from files and writing them as Windows bitmaps.
+// Velmora — reading pictures from files.
 #pragma once
 
 #include <QImage>
@@ -18,9 +18,5 @@ qint64 PictureMemoryLimit();
 
 // BMP, JPEG, GIF (first frame) and ICO (largest image), upright by its EXIF orientation.
 LoadedPicture LoadPicture(const QString &path);
-
-// Writes a 24-bit uncompressed bottom-up bitmap beside the target and renames it into place only
-// once complete, so a failed save leaves any earlier file intact. Empty on success, else the reason.
-QString SavePicture(const QImage &image, const QString &path);
 
 } // namespace velmora
