@@ -15,7 +15,7 @@
 
 #include "bench_picture.h"
 #include "bench_timing.h"
-#include "core/correction.h"
+#include "core/correction_rule.h"
 #include "fakes/fake_services.h"
 #include "platform/qt/picture_box.h"
 #include "platform/qt/qt_services.h"

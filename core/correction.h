@@ -1,41 +1,31 @@
-// Velmora — the correction pass: the picked difference becomes one gain per channel, and every
-// pixel of the target picture is rewritten, row by row, with progress after each row.
+// Velmora — the 校正 click on the window's fields: the differences read, the gains taken, every row
+// rewritten with its progress shown. Returns what happened; the window words it and beeps.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "core/colour_word.h"
+#include "core/correction_pass.h"
+#include "core/form_fields.h"
 #include "core/gain_table.h"
+#include "core/refusal.h"
 
 namespace velmora {
 
-class FormFields;
-class PictureSurface;
-class MessageBox;
-class Beeper;
-class EventLoop;
-
-struct CorrectionServices {
-    FormFields &fields;
-    PictureSurface &target;
-    MessageBox &messages;
-    Beeper &beeper;
-    EventLoop &loop;
+struct PassOutcome {
+    std::optional<Refusal> refusal;
+    Gains gains;        // what the pass applied, when it ran
+    bool ended = false; // afterRow stopped it between two rows
 };
 
-// Int((dG + dR + dB) / 3) + Int((tR + tG + tB) / 3), in double precision; nothing when the
-// result leaves the 32-bit range.
-std::optional<std::int32_t> Brightness(const Channels &target, const Gains &differences);
+// The click's first check, before anything changes: NoDifference when the three difference
+// fields all read 0 (empty and non-numeric texts read 0 here).
+std::optional<Refusal> CheckDifferencesEntered(const FormFields &fields);
 
-// "已完成_37%" for row 37 of a picture whose last row is 100; 100% for a one-row picture.
-std::string ProgressText(std::int32_t row, float lastRow);
-
-// The 校正 click: refuses differences that all read 0, otherwise runs CorrectTarget.
-void RequestCorrection(CorrectionServices &services, const Channels &targetChannels, Gains &gains);
-
-// The pass itself; `gains` keeps the last gains (or differences, when refused).
-void CorrectTarget(CorrectionServices &services, const Channels &targetChannels, Gains &gains);
+// Reads the differences strictly, takes the gains, and rewrites every row of `target` with the
+// progress bar and text after each. A TooLarge refusal resets the three differences to 0.
+PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Channels &targetChannels,
+                          const AfterRow &afterRow);
 
 } // namespace velmora

@@ -4,18 +4,15 @@
 #include <array>
 #include <optional>
 
-#include "core/messages.h"
 #include "core/number_text.h"
-#include "platform/form_fields.h"
-#include "platform/services.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr std::array kReferenceFields{Field::主红, Field::主绿, Field::主蓝};
-constexpr std::array kTargetFields{Field::客红, Field::客绿, Field::客蓝};
-constexpr std::array kDifferenceFields{Field::红, Field::绿, Field::蓝};
+constexpr std::array kReferenceFields{Field::ReferenceRed, Field::ReferenceGreen, Field::ReferenceBlue};
+constexpr std::array kTargetFields{Field::TargetRed, Field::TargetGreen, Field::TargetBlue};
+constexpr std::array kDifferenceFields{Field::DifferenceRed, Field::DifferenceGreen, Field::DifferenceBlue};
 
 void WriteChannels(const Channels &c, const std::array<Field, 3> &to, FormFields &fields)
 {
@@ -31,25 +28,20 @@ void PickReference(ColourWord hoverColour, FormFields &fields)
     WriteChannels(SplitColour(hoverColour), kReferenceFields, fields);
 }
 
-void PickTarget(ColourWord hoverColour, FormFields &fields, MessageBox &messages,
-                Channels &targetChannels)
+std::variant<Channels, Refusal> PickTarget(ColourWord hoverColour, FormFields &fields)
 {
     bool allZero = true;
     for (Field f : kReferenceFields)
         allZero = allZero && LenientValue(fields.text(f)) == 0;
-    if (allZero) {
-        messages.show(text::kNoReference, text::kNoticeTitle);
-        return;
-    }
+    if (allZero)
+        return Refusal::NoReference;
 
     // Checked before anything is written, so a refused pick leaves every field as it was.
     std::array<double, 3> reference{};
     for (std::size_t i = 0; i < 3; ++i) {
         const std::optional<double> value = StrictReal(fields.text(kReferenceFields[i]));
-        if (!value) {
-            messages.show(text::kReferenceNotNumber, text::kNoticeTitle);
-            return;
-        }
+        if (!value)
+            return Refusal::ReferenceNotNumber;
         reference[i] = *value;
     }
 
@@ -62,7 +54,7 @@ void PickTarget(ColourWord hoverColour, FormFields &fields, MessageBox &messages
         target[i] = StrictInteger(written).value_or(0);
         fields.setText(kDifferenceFields[i], RealText(reference[i] - StrictReal(written).value_or(0)));
     }
-    targetChannels = {target[0], target[1], target[2]};
+    return Channels{target[0], target[1], target[2]};
 }
 
 } // namespace velmora

@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "core/gain_table.h"
-#include "core/correction.h"
+#include "core/correction_rule.h"
 
 using namespace velmora;
 

@@ -3,12 +3,13 @@
 
 #include <QScrollBar>
 
-#include "core/messages.h"
 #include "fakes/window_rig.h"
 #include "ui/startup.h"
 #include "ui/window_texts.h"
 
 using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::Refusal)
 
 namespace {
 
@@ -56,6 +57,11 @@ private slots:
     void initTestCase() { ConfigureApplication(); }
     void passRewritesThePhoto();
     void buttonsDuringPass();
+    void refusalsInTheWindow_data();
+    void refusalsInTheWindow();
+    void tooLargeLeavesThreeButtonsDisabled();
+    void barPaintedAtEveryYield();
+    void tallPictureYieldsByTheClock();
     void endingDuringPass_data();
     void endingDuringPass();
     void guide();
@@ -88,8 +94,7 @@ void TestMainForm::passRewritesThePhoto()
     auto *bar = w.get<QScrollBar>("HScroll2");
     QCOMPARE(bar->maximum(), 2);
     QCOMPARE(bar->value(), 2);
-    // Repaints held back during the rows come a frame later: nothing is left unpainted.
-    QTRY_VERIFY(bar->updatesEnabled() && w.field("Text2")->updatesEnabled());
+    QVERIFY(bar->updatesEnabled() && w.field("Text2")->updatesEnabled());
     QCOMPARE(w.beeps.count, 1);
     QVERIFY(w.messages.shown.empty());
     const ButtonStates after = States(w);
@@ -112,6 +117,116 @@ void TestMainForm::buttonsDuringPass()
         QVERIFY(!s.correct && !s.save && !s.refresh && !s.help);
         QVERIFY(s.importReference && s.importTarget && s.exit);
     }
+}
+
+void TestMainForm::refusalsInTheWindow_data()
+{
+    QTest::addColumn<QStringList>("differences");
+    QTest::addColumn<Refusal>("refusal");
+    QTest::newRow("nothing picked") << QStringList{"", "", ""} << Refusal::NoDifference;
+    QTest::newRow("not a number") << QStringList{"12abc", "5", "5"} << Refusal::DifferenceNotNumber;
+    QTest::newRow("brightness -50") << QStringList{"-60", "-60", "-60"} << Refusal::TooDark;
+    QTest::newRow("beyond 32 bits") << QStringList{"-1e10", "0", "0"} << Refusal::OutOfRange;
+}
+
+// Each refusal is worded in a notice, leaves the photo alone and gives every button back.
+void TestMainForm::refusalsInTheWindow()
+{
+    QFETCH(QStringList, differences);
+    QFETCH(Refusal, refusal);
+    fakes::WindowRig w;
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    w.box("客体图片")->setPicture(TargetPhoto(3, 3));
+    // Target (12, 10, 8), as a dark pick would leave it.
+    w.field("主红")->setText(QStringLiteral("20"));
+    w.field("主绿")->setText(QStringLiteral("20"));
+    w.field("主蓝")->setText(QStringLiteral("20"));
+    w.box("客体图片")->pset(0, 0, 12 | 10 << 8 | 8 << 16);
+    QTest::mouseMove(w.box("客体图片"), QPoint(3, 3));
+    QTest::mouseMove(w.box("客体图片"), QPoint(2, 2));
+    QTest::mouseClick(w.box("客体图片"), Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(w.form.targetChannels(), (Channels{12, 10, 8}));
+    const QImage before = w.box("客体图片")->image().copy();
+    w.field("红")->setText(differences[0]);
+    w.field("绿")->setText(differences[1]);
+    w.field("蓝")->setText(differences[2]);
+    QTest::mouseClick(w.button("校正"), Qt::LeftButton);
+    QCOMPARE(w.messages.shown, (std::vector<fakes::Message>{{text::RefusalText(refusal), "提示"}}));
+    QCOMPARE(w.box("客体图片")->image(), before);
+    QCOMPARE(w.beeps.count, 0);
+    const ButtonStates after = States(w);
+    QVERIFY(after.correct && after.save && after.refresh && after.help);
+}
+
+void TestMainForm::tooLargeLeavesThreeButtonsDisabled()
+{
+    fakes::WindowRig w;
+    w.box("客体图片")->setPicture(TargetPhoto(2, 2));
+    w.field("红")->setText(QStringLiteral("101"));
+    w.field("绿")->setText(QStringLiteral("0"));
+    w.field("蓝")->setText(QStringLiteral("0"));
+    QTest::mouseClick(w.button("校正"), Qt::LeftButton);
+    QCOMPARE(w.messages.shown,
+             (std::vector<fakes::Message>{{text::RefusalText(Refusal::TooLarge), "提示"}}));
+    QCOMPARE(w.text("红"), QStringLiteral("0"));
+    ButtonStates s = States(w);
+    QVERIFY(s.correct && !s.save && !s.refresh && !s.help);
+
+    // A later pass that completes brings the other three back.
+    w.field("红")->setText(QStringLiteral("10"));
+    QTest::mouseClick(w.button("校正"), Qt::LeftButton);
+    QCOMPARE(w.messages.shown.size(), size_t(1));
+    s = States(w);
+    QVERIFY(s.correct && s.save && s.refresh && s.help);
+}
+
+// The bar is never hidden to save repaints: whenever the window's events run during a pass,
+// the bar's strip shows the bar at the row just done.
+void TestMainForm::barPaintedAtEveryYield()
+{
+    fakes::WindowRig w;
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    w.box("客体图片")->setPicture(TargetPhoto(50, 20));
+    PickWorkedExample(w);
+    auto *bar = w.get<QScrollBar>("HScroll2");
+    const QRgb background = w.form.palette().color(QPalette::Window).rgb();
+    int yields = 0;
+    w.loop.betweenRows = [&](int call) {
+        ++yields;
+        QCOMPARE(bar->value(), call - 1);
+        const QImage strip = w.form.grab(bar->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+        int drawn = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x)
+                drawn += strip.pixel(x, y) != background;
+        QVERIFY2(drawn > strip.width() * strip.height() / 4, qPrintable(QString::number(drawn)));
+    };
+    QTest::mouseClick(w.button("校正"), Qt::LeftButton);
+    QCOMPARE(yields, 20);
+}
+
+// A picture of a million narrow rows lets events run by the clock, not a million times, and
+// always once after its last row, with the bar and the text at their end.
+void TestMainForm::tallPictureYieldsByTheClock()
+{
+    fakes::WindowRig w;
+    w.form.setPassEventInterval(16);
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    constexpr int kRows = 1'000'000;
+    w.box("客体图片")->setPicture(TargetPhoto(8, kRows));
+    PickWorkedExample(w);
+    auto *bar = w.get<QScrollBar>("HScroll2");
+    int lastValueSeen = -1;
+    w.loop.betweenRows = [&](int) { lastValueSeen = bar->value(); };
+    QTest::mouseClick(w.button("校正"), Qt::LeftButton);
+    QVERIFY2(w.loop.calls >= 1 && w.loop.calls < kRows / 100, qPrintable(QString::number(w.loop.calls)));
+    QCOMPARE(lastValueSeen, kRows - 1);
+    QCOMPARE(w.text("Text2"), QStringLiteral("已完成_100%"));
+    QCOMPARE(w.box("客体图片")->image().pixel(3, kRows - 1), qRgb(181, 132, 100));
+    QCOMPARE(w.beeps.count, 1);
 }
 
 void TestMainForm::endingDuringPass_data()

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 
 #include "fakes/window_rig.h"
-#include "core/messages.h"
+#include "ui/window_texts.h"
 #include "ui/startup.h"
 
 using namespace velmora;
@@ -312,8 +312,10 @@ void TestMainFormLayout::everyTextHasItsGlyphs()
     w.field("红")->setText(QStringLiteral("-0.2"));
     w.field("Text1")->setText(QStringLiteral("鼠标 X=12  Y=34"));
     w.field("Text2")->setText(QStringLiteral("已完成_100%"));
-    const QString messages = QString::fromUtf8(text::kNoReference) + text::kDifferenceTooLarge
-                             + text::kNoDifference + text::kTooDark + text::kDifferenceNotNumber;
+    QString messages;
+    for (Refusal r : {Refusal::NoReference, Refusal::TooLarge, Refusal::NoDifference, Refusal::TooDark,
+                      Refusal::DifferenceNotNumber})
+        messages += QString::fromStdString(text::RefusalText(r));
     QList<QWidget *> controls = w.form.findChildren<QWidget *>();
     controls << &w.form;
     for (const QWidget *control : controls) {
@@ -378,7 +380,7 @@ void TestMainFormLayout::enterAndEscape()
     w.field("主红")->setFocus();
     QTest::keyClick(w.field("主红"), Qt::Key_Return);
     QCOMPARE(w.messages.shown.size(), size_t(1)); // 校正 without differences
-    QCOMPARE(w.messages.shown[0].text, text::kNoDifference);
+    QCOMPARE(w.messages.shown[0].text, text::RefusalText(Refusal::NoDifference));
 
     w.button("校正")->setEnabled(false);
     QTest::keyClick(w.field("主红"), Qt::Key_Enter);

@@ -1,20 +1,20 @@
 // Velmora tests — picking the reference and target colours into the colour fields.
 #include <QtTest>
 
-#include "core/messages.h"
 #include "core/picks.h"
 #include "fakes/fake_form.h"
-#include "fakes/fake_services.h"
 
 using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::Refusal)
 
 namespace {
 
 void SetReference(fakes::Fields &f, const char *r, const char *g, const char *b)
 {
-    f.texts[Field::主红] = r;
-    f.texts[Field::主绿] = g;
-    f.texts[Field::主蓝] = b;
+    f.texts[Field::ReferenceRed] = r;
+    f.texts[Field::ReferenceGreen] = g;
+    f.texts[Field::ReferenceBlue] = b;
 }
 
 } // namespace
@@ -47,38 +47,36 @@ void TestPicks::referencePickWritesChannelsInOrder()
     QFETCH(QStringList, texts);
     fakes::Fields f;
     PickReference(word, f);
-    QCOMPARE(f.writes, (std::vector{Field::主红, Field::主绿, Field::主蓝}));
-    QCOMPARE(QString::fromStdString(f.texts[Field::主红]), texts[0]);
-    QCOMPARE(QString::fromStdString(f.texts[Field::主绿]), texts[1]);
-    QCOMPARE(QString::fromStdString(f.texts[Field::主蓝]), texts[2]);
+    QCOMPARE(f.writes, (std::vector{Field::ReferenceRed, Field::ReferenceGreen, Field::ReferenceBlue}));
+    QCOMPARE(QString::fromStdString(f.texts[Field::ReferenceRed]), texts[0]);
+    QCOMPARE(QString::fromStdString(f.texts[Field::ReferenceGreen]), texts[1]);
+    QCOMPARE(QString::fromStdString(f.texts[Field::ReferenceBlue]), texts[2]);
 }
 
 void TestPicks::referencePickLeavesDifferences()
 {
     fakes::Fields f;
-    f.texts[Field::红] = "80";
-    f.texts[Field::客红] = "120";
+    f.texts[Field::DifferenceRed] = "80";
+    f.texts[Field::TargetRed] = "120";
     PickReference(0x102030, f);
-    QCOMPARE(f.texts[Field::红], "80");
-    QCOMPARE(f.texts[Field::客红], "120");
+    QCOMPARE(f.texts[Field::DifferenceRed], "80");
+    QCOMPARE(f.texts[Field::TargetRed], "120");
 }
 
 void TestPicks::targetPickComputesDifferences()
 {
     fakes::Fields f;
-    fakes::Messages m;
     SetReference(f, "200", "150", "120");
-    Channels target;
-    PickTarget(120 | 100 << 8 | 80 << 16, f, m, target);
-    QVERIFY(m.shown.empty());
-    QCOMPARE(f.writes, (std::vector{Field::客红, Field::客绿, Field::客蓝, Field::红, Field::绿, Field::蓝}));
-    QCOMPARE(f.texts[Field::客红], "120");
-    QCOMPARE(f.texts[Field::客绿], "100");
-    QCOMPARE(f.texts[Field::客蓝], "80");
-    QCOMPARE(f.texts[Field::红], "80");
-    QCOMPARE(f.texts[Field::绿], "50");
-    QCOMPARE(f.texts[Field::蓝], "40");
-    QCOMPARE(target, (Channels{120, 100, 80}));
+    const auto pick = PickTarget(120 | 100 << 8 | 80 << 16, f);
+    QVERIFY(std::holds_alternative<Channels>(pick));
+    QCOMPARE(f.writes, (std::vector{Field::TargetRed, Field::TargetGreen, Field::TargetBlue, Field::DifferenceRed, Field::DifferenceGreen, Field::DifferenceBlue}));
+    QCOMPARE(f.texts[Field::TargetRed], "120");
+    QCOMPARE(f.texts[Field::TargetGreen], "100");
+    QCOMPARE(f.texts[Field::TargetBlue], "80");
+    QCOMPARE(f.texts[Field::DifferenceRed], "80");
+    QCOMPARE(f.texts[Field::DifferenceGreen], "50");
+    QCOMPARE(f.texts[Field::DifferenceBlue], "40");
+    QCOMPARE(std::get<Channels>(pick), (Channels{120, 100, 80}));
 }
 
 void TestPicks::targetPickRefusedWithoutReference_data()
@@ -93,43 +91,37 @@ void TestPicks::targetPickRefusedWithoutReference()
 {
     QFETCH(QStringList, reference);
     fakes::Fields f;
-    fakes::Messages m;
     SetReference(f, qPrintable(reference[0]), qPrintable(reference[1]), qPrintable(reference[2]));
     f.writes.clear();
-    Channels target{1, 2, 3};
-    PickTarget(0x405060, f, m, target);
-    QCOMPARE(m.shown, (std::vector<fakes::Message>{{text::kNoReference, "提示"}}));
+    const auto pick = PickTarget(0x405060, f);
+    QVERIFY(std::holds_alternative<Refusal>(pick));
+    QCOMPARE(std::get<Refusal>(pick), Refusal::NoReference);
     QVERIFY(f.writes.empty());
-    QCOMPARE(target, (Channels{1, 2, 3}));
 }
 
 // "12abc" passes the lenient test as 12 but is no number: refused before anything is written.
 void TestPicks::targetPickRefusesNonNumericReference()
 {
     fakes::Fields f;
-    fakes::Messages m;
     SetReference(f, "12abc", "5", "5");
-    f.texts[Field::客红] = "9";
+    f.texts[Field::TargetRed] = "9";
     f.writes.clear();
-    Channels target{1, 2, 3};
-    PickTarget(0x405060, f, m, target);
-    QCOMPARE(m.shown, (std::vector<fakes::Message>{{text::kReferenceNotNumber, "提示"}}));
+    const auto pick = PickTarget(0x405060, f);
+    QVERIFY(std::holds_alternative<Refusal>(pick));
+    QCOMPARE(std::get<Refusal>(pick), Refusal::ReferenceNotNumber);
     QVERIFY(f.writes.empty());
-    QCOMPARE(f.texts[Field::客红], "9");
-    QCOMPARE(target, (Channels{1, 2, 3}));
+    QCOMPARE(f.texts[Field::TargetRed], "9");
 }
 
 void TestPicks::targetPickWithFractionalReference()
 {
     fakes::Fields f;
-    fakes::Messages m;
     SetReference(f, "0.1", " 7 ", "1e2");
-    Channels target;
-    PickTarget(0 | 0 << 8 | 0 << 16, f, m, target);
-    QCOMPARE(f.texts[Field::红], "0.1");
-    QCOMPARE(f.texts[Field::绿], "7");
-    QCOMPARE(f.texts[Field::蓝], "100");
-    QCOMPARE(target, (Channels{0, 0, 0}));
+    const auto pick = PickTarget(0 | 0 << 8 | 0 << 16, f);
+    QCOMPARE(f.texts[Field::DifferenceRed], "0.1");
+    QCOMPARE(f.texts[Field::DifferenceGreen], "7");
+    QCOMPARE(f.texts[Field::DifferenceBlue], "100");
+    QCOMPARE(std::get<Channels>(pick), (Channels{0, 0, 0}));
 }
 
 QTEST_GUILESS_MAIN(TestPicks)

@@ -1,8 +1,8 @@
 // Velmora tests — pointing at the swatches and pictures: sampling, picking and dragging.
 #include <QtTest>
 
-#include "core/messages.h"
 #include "fakes/window_rig.h"
+#include "ui/window_texts.h"
 #include "ui/startup.h"
 
 using namespace velmora;
@@ -134,7 +134,7 @@ void TestPointer::targetClickNeedsReference()
     PictureBox *target = w.box("客体图片");
     MoveTo(target, At(target, 60, 50));
     QTest::mouseClick(target, Qt::LeftButton, {}, At(target, 60, 50));
-    QCOMPARE(w.messages.shown, (std::vector<fakes::Message>{{text::kNoReference, "提示"}}));
+    QCOMPARE(w.messages.shown, (std::vector<fakes::Message>{{text::RefusalText(Refusal::NoReference), "提示"}}));
     QVERIFY(w.text("客红").isEmpty());
 }
 

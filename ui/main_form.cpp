@@ -1,22 +1,20 @@
-// Velmora — the window's state, its colour fields as the core sees them, and the 校正 button.
+// Velmora — the window's state and the 校正 button: the pass runs in the core, the window words
+// its outcome, beeps, and keeps its buttons in step.
 #include "ui/main_form.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include "core/correction.h"
 #include "platform/qt/picture_box.h"
+#include "ui/pass_pacer.h"
+#include "ui/window_texts.h"
 
 namespace velmora {
 
 MainForm::MainForm(Services services, QWidget *parent)
-    : QWidget(parent)
-    , m_services(services)
-    , m_progressRepaints([this] { m_hScroll2->setUpdatesEnabled(true); })
-    , m_progressTextRepaints([this] { field(Field::Text2)->setUpdatesEnabled(true); })
+    : QWidget(parent), m_services(services)
 {
     buildControls();
     connectHandlers();
@@ -26,48 +24,61 @@ MainForm::~MainForm() = default;
 
 void MainForm::connectHandlers()
 {
-    connect(m_校正, &QPushButton::clicked, this, &MainForm::correct);
-    connect(m_校正点, &QPushButton::clicked, this, &MainForm::reloadTarget);
-    connect(m_保存, &QPushButton::clicked, this, &MainForm::saveTarget);
-    connect(m_导入主体, &QPushButton::clicked, this, &MainForm::importReference);
-    connect(m_导入客体, &QPushButton::clicked, this, &MainForm::importTarget);
-    connect(m_command1, &QPushButton::clicked, this, &MainForm::showGuide);
-    connect(m_退出, &QPushButton::clicked, this, &MainForm::quit);
+    connect(button(Button::Correct), &QPushButton::clicked, this, &MainForm::correct);
+    connect(button(Button::Refresh), &QPushButton::clicked, this, &MainForm::reloadTarget);
+    connect(button(Button::Save), &QPushButton::clicked, this, &MainForm::saveTarget);
+    connect(button(Button::ImportReference), &QPushButton::clicked, this, &MainForm::importReference);
+    connect(button(Button::ImportTarget), &QPushButton::clicked, this, &MainForm::importTarget);
+    connect(button(Button::Help), &QPushButton::clicked, this, &MainForm::showGuide);
+    connect(button(Button::Quit), &QPushButton::clicked, this, &MainForm::quit);
     connectPointer();
-}
-
-std::string MainForm::text(Field f) const { return field(f)->text().toStdString(); }
-
-void MainForm::setText(Field f, const std::string &text)
-{
-    // The pass writes its progress after every row; an unchanged text costs no relayout.
-    const QString value = QString::fromStdString(text);
-    QLineEdit *edit = field(f);
-    if (edit->text() == value)
-        return;
-    if (f == Field::Text2)
-        edit->setUpdatesEnabled(m_progressTextRepaints.now());
-    edit->setText(value);
-}
-
-void MainForm::setEnabled(Button button, bool enabled)
-{
-    QPushButton *const buttons[] = {m_校正, m_保存, m_校正点, m_command1};
-    buttons[size_t(button)]->setEnabled(enabled);
-}
-
-void MainForm::setProgressMaximum(int maximum) { m_hScroll2->setMaximum(maximum); }
-
-void MainForm::setProgressValue(int value)
-{
-    m_hScroll2->setUpdatesEnabled(m_progressRepaints.now());
-    m_hScroll2->setValue(value);
 }
 
 void MainForm::correct()
 {
-    CorrectionServices services{*this, *m_客体图片, m_services.messages, m_services.beeper, m_services.loop};
-    RequestCorrection(services, m_targetChannels, m_gains);
+    if (const auto refusal = CheckDifferencesEntered(m_panel))
+        return showRefusal(*refusal);
+
+    m_passRunning = true;
+    updateButtons();
+    const PictureBox &target = *m_targetPicture;
+    PassPacer pacer([this] { return yieldDuringPass(); }, m_passEventIntervalMs, target.scaleWidth(),
+                    target.scaleHeight() - 1);
+    const PassOutcome outcome = CorrectTarget(m_panel, *m_targetPicture, m_targetChannels,
+                                              [&pacer](std::int32_t row) { return pacer.afterRow(row); });
+    if (outcome.ended)
+        return; // the program is ending: no further row, no beep
+    m_passRunning = false;
+    if (outcome.refusal) {
+        showRefusal(*outcome.refusal);
+        m_awaitingCompletedPass = *outcome.refusal == Refusal::TooLarge;
+        updateButtons();
+        return;
+    }
+    m_awaitingCompletedPass = false;
+    updateButtons();
+    m_services.beeper.beep();
+}
+
+// Between rows: the rows written so far, the bar and the events that came meanwhile.
+bool MainForm::yieldDuringPass()
+{
+    m_panel.flush();
+    m_targetPicture->showChanges();
+    return m_services.loop.processPendingEvents();
+}
+
+void MainForm::showRefusal(Refusal refusal)
+{
+    m_services.messages.show(text::RefusalText(refusal), text::kNoticeTitle);
+}
+
+// A pass turns off what could interfere with it; imports and 退出 stay live.
+void MainForm::updateButtons()
+{
+    button(Button::Correct)->setEnabled(!m_passRunning);
+    for (Button b : {Button::Save, Button::Refresh, Button::Help})
+        button(b)->setEnabled(!m_passRunning && !m_awaitingCompletedPass);
 }
 
 // Enter works the button with the focus, or 校正; Esc works 退出. A disabled button does nothing.
@@ -77,9 +88,9 @@ void MainForm::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         target = qobject_cast<QPushButton *>(focusWidget());
         if (!target)
-            target = m_校正;
+            target = button(Button::Correct);
     } else if (event->key() == Qt::Key_Escape) {
-        target = m_退出;
+        target = button(Button::Quit);
     }
     if (!target) {
         QWidget::keyPressEvent(event);

@@ -1,18 +1,19 @@
 // Velmora — the one window: two picture areas, the skin swatches, the command buttons and the
-// colour fields through which the correction core reads and writes its state.
+// colour fields through which the picks and the pass read and write their state.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include <QWidget>
 
 #include "core/colour_word.h"
-#include "core/gain_table.h"
+#include "core/refusal.h"
 #include "platform/file_dialog.h"
-#include "platform/form_fields.h"
-#include "platform/qt/frame_pacer.h"
 #include "platform/services.h"
+#include "ui/controls.h"
+#include "ui/field_panel.h"
 
 class QGroupBox;
 class QLabel;
@@ -32,7 +33,7 @@ struct DragOrigin {
     float top = 0;
 };
 
-class MainForm : public QWidget, private FormFields {
+class MainForm : public QWidget {
     Q_OBJECT
 
 public:
@@ -52,39 +53,42 @@ public:
     const std::string &targetPath() const { return m_targetPath; }
     const DialogSettings &dialogSettings() const { return m_dialog; }
 
+    // How long a pass runs rows before it lets the window's events run; 0 lets them run after
+    // every row.
+    void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // FormFields, for the correction core.
-    std::string text(Field field) const override;
-    void setText(Field field, const std::string &text) override;
-    void setEnabled(Button button, bool enabled) override;
-    void setProgressMaximum(int maximum) override;
-    void setProgressValue(int value) override;
-
     // Layout (main_form_layout.cpp).
     void buildControls();
     void buildPictureAreas();
     void buildSwatches();
     void buildToolColumn();
     void buildToolBars();
+    QPushButton *addButton(QWidget *parent, Button role, QRect place);
     void addField(QWidget *parent, Field field, QRect place);
     void applyFonts();
     void applyColours();
     void chainTabOrder();
     void connectHandlers();
 
-    QLineEdit *field(Field f) const { return m_fields[size_t(f)]; }
+    QLineEdit *field(Field f) const { return m_panel.edit(f); }
+    QPushButton *button(Button b) const { return m_buttons[size_t(b)]; }
 
     // Correction (main_form.cpp).
     void correct();
+    bool yieldDuringPass();
+    void showRefusal(Refusal refusal);
+    void updateButtons();
 
     // Pointer (main_form_pointer.cpp).
     void connectPointer();
     void hoverSwatch(int index, QPoint position);
     void hoverPicture(PictureBox *box, Field positionField, QPoint position);
+    void pickTarget();
     void startDrag(PictureBox *box, QPoint position);
     void endDrag(PictureBox *box, QPoint position);
 
@@ -103,41 +107,34 @@ private:
 
     Services m_services;
 
-    // Controls, named as in the window's design; owned by their Qt parents.
-    PictureBox *m_picture3 = nullptr;
-    PictureBox *m_取样图片 = nullptr;
-    PictureBox *m_picture1 = nullptr;
-    std::array<PictureBox *, 4> m_picture2{};
-    QScrollBar *m_hScroll2 = nullptr;
-    PictureBox *m_客体 = nullptr;
-    PictureBox *m_客体图片 = nullptr;
-    QGroupBox *m_校正工具 = nullptr;
-    QPushButton *m_校正点 = nullptr;
-    QPushButton *m_校正 = nullptr;
-    QPushButton *m_保存 = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_退出 = nullptr;
-    QLabel *m_label2 = nullptr;
-    QGroupBox *m_客体工具栏 = nullptr;
-    QPushButton *m_导入客体 = nullptr;
-    QGroupBox *m_主体工具栏 = nullptr;
-    QPushButton *m_导入主体 = nullptr;
-    QLabel *m_label1 = nullptr;
-    QLabel *m_图片客体 = nullptr;
-    QLabel *m_图片主体 = nullptr;
-    // The eleven text fields, indexed by Field.
-    std::array<QLineEdit *, 11> m_fields{};
-    // Progress changes every row but repaints once a frame: a repaint costs more than a row.
-    FramePacer m_progressRepaints;
-    FramePacer m_progressTextRepaints;
+    // Controls, owned by their Qt parents; each carries its design name as its objectName.
+    PictureBox *m_referenceArea = nullptr;    // Picture3
+    PictureBox *m_referencePicture = nullptr; // 取样图片
+    PictureBox *m_swatchArea = nullptr;       // Picture1
+    std::array<PictureBox *, 4> m_swatches{}; // Picture2(0..3)
+    QScrollBar *m_progressBar = nullptr;      // HScroll2
+    PictureBox *m_targetArea = nullptr;       // 客体
+    PictureBox *m_targetPicture = nullptr;    // 客体图片
+    QGroupBox *m_toolFrame = nullptr;         // 校正工具
+    QGroupBox *m_targetBar = nullptr;         // 客体工具栏
+    QGroupBox *m_referenceBar = nullptr;      // 主体工具栏
+    QLabel *m_differenceHeading = nullptr;    // Label2
+    QLabel *m_swatchHeading = nullptr;        // Label1
+    QLabel *m_targetHeading = nullptr;        // 图片客体
+    QLabel *m_referenceHeading = nullptr;     // 图片主体
+    std::array<QPushButton *, kButtonCount> m_buttons{};
+    FieldPanel m_panel;
 
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;
     Channels m_targetChannels;
     DragOrigin m_dragOrigin;
     std::string m_targetPath;
-    Gains m_gains;
     DialogSettings m_dialog;
+    bool m_passRunning = false;
+    // After a difference refused as too large, only 校正 comes back until a pass completes.
+    bool m_awaitingCompletedPass = false;
+    int m_passEventIntervalMs = 16;
 };
 
 } // namespace velmora

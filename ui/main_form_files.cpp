@@ -58,27 +58,27 @@ void MainForm::centre(PictureBox *box)
 void MainForm::importReference()
 {
     const auto path = askFileName(DialogPurpose::Open);
-    if (path && loadInto(m_取样图片, *path))
-        centre(m_取样图片);
+    if (path && loadInto(m_referencePicture, *path))
+        centre(m_referencePicture);
 }
 
 void MainForm::importTarget()
 {
     const auto path = askFileName(DialogPurpose::Open);
-    if (!path || !loadInto(m_客体图片, *path))
+    if (!path || !loadInto(m_targetPicture, *path))
         return;
     m_targetPath = *path;
-    m_客体图片->setVisible(true);
-    centre(m_客体图片);
+    m_targetPicture->setVisible(true);
+    centre(m_targetPicture);
 }
 
 // Throws away a correction: the photo comes back from its file where it stands.
 void MainForm::reloadTarget()
 {
     if (m_targetPath.empty())
-        m_客体图片->clearPicture();
+        m_targetPicture->clearPicture();
     else
-        loadInto(m_客体图片, m_targetPath);
+        loadInto(m_targetPicture, m_targetPath);
 }
 
 void MainForm::saveTarget()
@@ -87,7 +87,7 @@ void MainForm::saveTarget()
     if (!name)
         return;
     const QString path = QString::fromStdString(*name + text::kSaveExtension);
-    const QString failure = SavePicture(m_客体图片->image(), path);
+    const QString failure = SavePicture(m_targetPicture->image(), path);
     if (!failure.isEmpty())
         m_services.messages.show(text::SaveFailedMessage(path, failure).toStdString(), text::kAppTitle);
 }

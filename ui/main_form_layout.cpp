@@ -41,14 +41,6 @@ PictureBox *MakeBox(QWidget *parent, const char *name, PictureBox::Border border
     return box;
 }
 
-QPushButton *MakeButton(QWidget *parent, const char *name, const char *caption, QRect geometry)
-{
-    auto *b = Make<QPushButton>(parent, name, geometry);
-    b->setText(QString::fromUtf8(caption));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, QRect geometry)
 {
     auto *l = Make<QLabel>(parent, name, geometry);
@@ -83,9 +75,6 @@ constexpr std::array<Swatch, 4> kSwatches{{{0, ":/swatches/skin_0.bmp"},
                                            {2400, ":/swatches/skin_2.bmp"},
                                            {3600, ":/swatches/skin_3.bmp"}}};
 
-// Each text field's name, in the order of Field.
-constexpr const char *kFieldNames[] = {"主红", "主绿", "主蓝", "客红", "客绿", "客蓝", "红", "绿", "蓝", "Text1", "Text2"};
-
 } // namespace
 
 void MainForm::buildControls()
@@ -102,75 +91,76 @@ void MainForm::buildControls()
     buildSwatches();
     buildToolColumn();
     buildToolBars();
-    m_label1 = MakeLabel(this, "Label1", "皮肤样本", Place(12765, 480, 975, 255));
-    m_图片客体 = MakeLabel(this, "图片客体", "将校正照片", Place(8760, 120, 1575, 255));
-    m_图片主体 = MakeLabel(this, "图片主体", "标准照片", Place(2640, 120, 1335, 375));
+    m_swatchHeading = MakeLabel(this, "Label1", "皮肤样本", Place(12765, 480, 975, 255));
+    m_targetHeading = MakeLabel(this, "图片客体", "将校正照片", Place(8760, 120, 1575, 255));
+    m_referenceHeading = MakeLabel(this, "图片主体", "标准照片", Place(2640, 120, 1335, 375));
 
     // The pointer position and progress are the program's to write; they still take the focus.
-    field(Field::Text1)->setReadOnly(true);
-    field(Field::Text2)->setReadOnly(true);
+    field(Field::ReferencePointer)->setReadOnly(true);
+    field(Field::TargetStatus)->setReadOnly(true);
 
     applyFonts();
     applyColours();
     chainTabOrder();
-    m_校正点->setFocus();
+    button(Button::Refresh)->setFocus();
 }
 
 // The two picture areas, each holding its picture, and the progress bar under both.
 void MainForm::buildPictureAreas()
 {
     using B = PictureBox::Border;
-    m_picture3 = MakeBox(this, "Picture3", B::Sunken, Place(120, 480, 6150, 7650));
-    m_picture3->setToolTip(QString::fromUtf8(text::kMoveTip));
-    m_取样图片 = MakeBox(m_picture3->client(), "取样图片", B::Sunken, Place(0, 0, 6150, 7650));
-    m_取样图片->setAutoSize(true);
-    m_取样图片->setToolTip(QString::fromUtf8(text::kReferenceTip));
+    m_referenceArea = MakeBox(this, "Picture3", B::Sunken, Place(120, 480, 6150, 7650));
+    m_referenceArea->setToolTip(QString::fromUtf8(text::kMoveTip));
+    m_referencePicture = MakeBox(m_referenceArea->client(), "取样图片", B::Sunken, Place(0, 0, 6150, 7650));
+    m_referencePicture->setAutoSize(true);
+    m_referencePicture->setToolTip(QString::fromUtf8(text::kReferenceTip));
 
-    m_客体 = MakeBox(this, "客体", B::Sunken, Place(6480, 480, 6150, 7650));
-    m_客体图片 = MakeBox(m_客体->client(), "客体图片", B::Sunken, Place(0, 0, 6150, 7650));
-    m_客体图片->setAutoSize(true);
-    m_客体图片->setToolTip(QString::fromUtf8(text::kTargetTip));
+    m_targetArea = MakeBox(this, "客体", B::Sunken, Place(6480, 480, 6150, 7650));
+    m_targetPicture = MakeBox(m_targetArea->client(), "客体图片", B::Sunken, Place(0, 0, 6150, 7650));
+    m_targetPicture->setAutoSize(true);
+    m_targetPicture->setToolTip(QString::fromUtf8(text::kTargetTip));
 
-    m_hScroll2 = Make<QScrollBar>(this, "HScroll2", Place(120, 8160, 12495, 135));
-    m_hScroll2->setOrientation(Qt::Horizontal);
-    m_hScroll2->setRange(0, 32767);
-    m_hScroll2->setSingleStep(1);
-    m_hScroll2->setPageStep(1);
-    m_hScroll2->setFocusPolicy(Qt::StrongFocus);
+    m_progressBar = Make<QScrollBar>(this, "HScroll2", Place(120, 8160, 12495, 135));
+    m_progressBar->setOrientation(Qt::Horizontal);
+    m_progressBar->setRange(0, 32767);
+    m_progressBar->setSingleStep(1);
+    m_progressBar->setPageStep(1);
+    m_progressBar->setFocusPolicy(Qt::StrongFocus);
+    m_panel.attachProgressBar(m_progressBar);
 }
 
 void MainForm::buildSwatches()
 {
-    m_picture1 = MakeBox(this, "Picture1", PictureBox::Border::Sunken, Place(12720, 720, 1000, 4800));
+    m_swatchArea = MakeBox(this, "Picture1", PictureBox::Border::Sunken, Place(12720, 720, 1000, 4800));
     // Created last to first, so a lower swatch lies over the one above it where they overlap.
     for (int i = 3; i >= 0; --i) {
         const QImage sample(QString::fromUtf8(kSwatches[i].resource));
-        auto *swatch = MakeBox(m_picture1->client(), ("Picture2(" + std::to_string(i) + ")").c_str(),
+        auto *swatch = MakeBox(m_swatchArea->client(), ("Picture2(" + std::to_string(i) + ")").c_str(),
                                PictureBox::Border::Flat,
                                QRect(0, Px(kSwatches[i].top), Px(960), sample.height() + 2));
         swatch->setAutoSize(true);
         swatch->setPicture(sample);
         swatch->setToolTip(QString::fromUtf8(text::kSwatchTip));
-        m_picture2[i] = swatch;
+        m_swatches[i] = swatch;
     }
-    for (PictureBox *swatch : m_picture2)
+    for (PictureBox *swatch : m_swatches)
         swatch->raise();
 }
 
 // The command buttons, top to bottom, and the difference fields beside their heading.
 void MainForm::buildToolColumn()
 {
-    m_校正工具 = MakeFrame(this, "校正工具", "校正工具", Place(12720, 5640, 1000, 3255));
-    m_校正点 = MakeButton(m_校正工具, "校正点", "刷新", Place(30, 240, 900, 375));
-    m_校正 = MakeButton(m_校正工具, "校正", "校正", Place(30, 615, 900, 375));
-    m_保存 = MakeButton(m_校正工具, "保存", "保存", Place(30, 990, 900, 375));
-    m_command1 = MakeButton(m_校正工具, "Command1", "帮助", Place(30, 1365, 900, 375));
-    m_退出 = MakeButton(m_校正工具, "退出", "退出", Place(30, 1740, 900, 375));
-    m_label2 = Make<StackedLabel>(m_校正工具, "Label2", Place(45, 2280, 375, 855));
-    m_label2->setText(QStringLiteral("校正量"));
-    addField(m_校正工具, Field::红, Place(360, 2160, 570, 315));
-    addField(m_校正工具, Field::绿, Place(360, 2520, 570, 315));
-    addField(m_校正工具, Field::蓝, Place(360, 2880, 570, 300));
+    m_toolFrame = MakeFrame(this, "校正工具", "校正工具", Place(12720, 5640, 1000, 3255));
+    addButton(m_toolFrame, Button::Refresh, Place(30, 240, 900, 375));
+    addButton(m_toolFrame, Button::Correct, Place(30, 615, 900, 375));
+    addButton(m_toolFrame, Button::Save, Place(30, 990, 900, 375));
+    addButton(m_toolFrame, Button::Help, Place(30, 1365, 900, 375));
+    addButton(m_toolFrame, Button::Quit, Place(30, 1740, 900, 375));
+    m_differenceHeading = Make<StackedLabel>(m_toolFrame, "Label2", Place(45, 2280, 375, 855));
+    m_differenceHeading->setText(QStringLiteral("校正量"));
+    addField(m_toolFrame, Field::DifferenceRed, Place(360, 2160, 570, 315));
+    addField(m_toolFrame, Field::DifferenceGreen, Place(360, 2520, 570, 315));
+    addField(m_toolFrame, Field::DifferenceBlue, Place(360, 2880, 570, 300));
 }
 
 // Each side's bar: its import button, its pointer-position field, its colour fields.
@@ -181,33 +171,43 @@ void MainForm::buildToolBars()
         for (int i = 0; i < 3; ++i)
             addField(bar, fields[i], Place(3960 + 720 * i, 120, 600, 350));
     };
-    m_客体工具栏 = MakeFrame(this, "客体工具栏", "校正工具栏", Place(6480, 8400, 6135, 495));
-    m_导入客体 = MakeButton(m_客体工具栏, "导入客体", "导入将校正照片", Place(50, 200, 1575, 255));
-    addField(m_客体工具栏, Field::Text2, Place(1800, 120, 2085, 345));
-    colourFields(m_客体工具栏, {Field::客红, Field::客绿, Field::客蓝});
+    m_targetBar = MakeFrame(this, "客体工具栏", "校正工具栏", Place(6480, 8400, 6135, 495));
+    addButton(m_targetBar, Button::ImportTarget, Place(50, 200, 1575, 255));
+    addField(m_targetBar, Field::TargetStatus, Place(1800, 120, 2085, 345));
+    colourFields(m_targetBar, {Field::TargetRed, Field::TargetGreen, Field::TargetBlue});
 
-    m_主体工具栏 = MakeFrame(this, "主体工具栏", "标准照片栏", Place(120, 8400, 6135, 495));
-    m_导入主体 = MakeButton(m_主体工具栏, "导入主体", "导入标准照片", Place(50, 200, 1335, 255));
-    addField(m_主体工具栏, Field::Text1, Place(1680, 120, 2085, 335));
-    colourFields(m_主体工具栏, {Field::主红, Field::主绿, Field::主蓝});
+    m_referenceBar = MakeFrame(this, "主体工具栏", "标准照片栏", Place(120, 8400, 6135, 495));
+    addButton(m_referenceBar, Button::ImportReference, Place(50, 200, 1335, 255));
+    addField(m_referenceBar, Field::ReferencePointer, Place(1680, 120, 2085, 335));
+    colourFields(m_referenceBar, {Field::ReferenceRed, Field::ReferenceGreen, Field::ReferenceBlue});
+}
+
+QPushButton *MainForm::addButton(QWidget *parent, Button role, QRect place)
+{
+    const ButtonName &name = kButtonNames[size_t(role)];
+    auto *b = Make<QPushButton>(parent, name.objectName, place);
+    b->setText(QString::fromUtf8(name.caption));
+    b->setAutoDefault(false);
+    m_buttons[size_t(role)] = b;
+    return b;
 }
 
 void MainForm::addField(QWidget *parent, Field f, QRect place)
 {
-    m_fields[size_t(f)] = Make<QLineEdit>(parent, kFieldNames[size_t(f)], place);
+    m_panel.attach(f, Make<QLineEdit>(parent, kFieldNames[size_t(f)], place));
 }
 
 void MainForm::applyFonts()
 {
-    for (QLineEdit *field : m_fields)
-        field->setFont(Typeface(Face::Song, 10.5));
-    for (QPushButton *b : {m_校正点, m_校正, m_保存, m_command1, m_退出})
-        b->setFont(Typeface(Face::Hei, 14.25));
-    m_校正工具->setFont(Typeface(Face::Kai, 10.5));
-    m_label1->setFont(Typeface(Face::Kai, 10.5, QFont::Bold));
-    m_label2->setFont(Typeface(Face::Kai, 14.25, QFont::Bold));
-    m_图片主体->setFont(Typeface(Face::Kai, 15, QFont::Bold));
-    m_图片客体->setFont(Typeface(Face::Kai, 15, QFont::Bold));
+    for (int f = 0; f < kFieldCount; ++f)
+        field(Field(f))->setFont(Typeface(Face::Song, 10.5));
+    for (Button b : {Button::Refresh, Button::Correct, Button::Save, Button::Help, Button::Quit})
+        button(b)->setFont(Typeface(Face::Hei, 14.25));
+    m_toolFrame->setFont(Typeface(Face::Kai, 10.5));
+    m_swatchHeading->setFont(Typeface(Face::Kai, 10.5, QFont::Bold));
+    m_differenceHeading->setFont(Typeface(Face::Kai, 14.25, QFont::Bold));
+    m_referenceHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
+    m_targetHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
 }
 
 void MainForm::applyColours()
@@ -216,30 +216,31 @@ void MainForm::applyColours()
     const auto colour = [&](Field f, QColor background, QColor text) {
         SetColours(field(f), QPalette::Base, background, QPalette::Text, text);
     };
-    for (Field f : {Field::主红, Field::客红, Field::红})
+    for (Field f : {Field::ReferenceRed, Field::TargetRed, Field::DifferenceRed})
         colour(f, red, cyan);
-    for (Field f : {Field::主绿, Field::客绿, Field::绿})
+    for (Field f : {Field::ReferenceGreen, Field::TargetGreen, Field::DifferenceGreen})
         colour(f, green, blue);
-    for (Field f : {Field::主蓝, Field::客蓝, Field::蓝})
+    for (Field f : {Field::ReferenceBlue, Field::TargetBlue, Field::DifferenceBlue})
         colour(f, blue, cyan);
-    for (Field f : {Field::Text1, Field::Text2})
+    for (Field f : {Field::ReferencePointer, Field::TargetStatus})
         colour(f, QColor(192, 255, 255), red);
     // A frame's caption takes its WindowText colour, which the heading inside must not inherit.
-    for (QGroupBox *frame : {m_主体工具栏, m_客体工具栏, m_校正工具})
+    for (QGroupBox *frame : {m_referenceBar, m_targetBar, m_toolFrame})
         SetColours(frame, QPalette::Window, QColor(), QPalette::WindowText, red);
-    SetColours(m_label2, QPalette::Window, QColor(), QPalette::WindowText, palette().color(QPalette::WindowText));
-    SetColours(m_label1, QPalette::Window, QColor(), QPalette::WindowText, blue);
+    SetColours(m_differenceHeading, QPalette::Window, QColor(), QPalette::WindowText, palette().color(QPalette::WindowText));
+    SetColours(m_swatchHeading, QPalette::Window, QColor(), QPalette::WindowText, blue);
 }
 
 void MainForm::chainTabOrder()
 {
     const QList<QWidget *> order{
-        m_校正点, m_校正, m_退出, m_导入主体, m_导入客体, m_保存,
-        field(Field::Text1), field(Field::Text2), m_客体, m_客体图片, m_hScroll2,
-        field(Field::蓝), field(Field::绿), field(Field::红), m_picture1,
-        m_picture2[0], m_picture2[1], m_picture2[2], m_picture2[3], m_picture3, m_取样图片,
-        field(Field::主绿), field(Field::主蓝), field(Field::主红),
-        field(Field::客蓝), field(Field::客绿), field(Field::客红), m_command1};
+        button(Button::Refresh), button(Button::Correct), button(Button::Quit),
+        button(Button::ImportReference), button(Button::ImportTarget), button(Button::Save),
+        field(Field::ReferencePointer), field(Field::TargetStatus), m_targetArea, m_targetPicture, m_progressBar,
+        field(Field::DifferenceBlue), field(Field::DifferenceGreen), field(Field::DifferenceRed), m_swatchArea,
+        m_swatches[0], m_swatches[1], m_swatches[2], m_swatches[3], m_referenceArea, m_referencePicture,
+        field(Field::ReferenceGreen), field(Field::ReferenceBlue), field(Field::ReferenceRed),
+        field(Field::TargetBlue), field(Field::TargetGreen), field(Field::TargetRed), button(Button::Help)};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }

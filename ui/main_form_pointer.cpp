@@ -1,4 +1,6 @@
 // Velmora — pointing at the swatches and pictures: sampling, picking, dragging.
+#include <variant>
+
 #include <QLineEdit>
 
 #include "core/picks.h"
@@ -10,29 +12,40 @@ namespace velmora {
 
 void MainForm::connectPointer()
 {
-    for (int i = 0; i < int(m_picture2.size()); ++i) {
-        connect(m_picture2[i], &PictureBox::moved, this, [this, i](QPoint p) { hoverSwatch(i, p); });
-        connect(m_picture2[i], &PictureBox::clicked, this, [this] { PickReference(m_hoverColour, *this); });
+    for (int i = 0; i < int(m_swatches.size()); ++i) {
+        connect(m_swatches[i], &PictureBox::moved, this, [this, i](QPoint p) { hoverSwatch(i, p); });
+        connect(m_swatches[i], &PictureBox::clicked, this, [this] { PickReference(m_hoverColour, m_panel); });
     }
 
-    connect(m_取样图片, &PictureBox::moved, this, [this](QPoint p) { hoverPicture(m_取样图片, Field::Text1, p); });
-    connect(m_取样图片, &PictureBox::clicked, this, [this] { PickReference(m_hoverColour, *this); });
-    connect(m_取样图片, &PictureBox::pressed, this, [this](QPoint p) { startDrag(m_取样图片, p); });
-    connect(m_取样图片, &PictureBox::released, this, [this](QPoint p) { endDrag(m_取样图片, p); });
+    PictureBox *reference = m_referencePicture;
+    connect(reference, &PictureBox::moved, this,
+            [this, reference](QPoint p) { hoverPicture(reference, Field::ReferencePointer, p); });
+    connect(reference, &PictureBox::clicked, this, [this] { PickReference(m_hoverColour, m_panel); });
+    connect(reference, &PictureBox::pressed, this, [this, reference](QPoint p) { startDrag(reference, p); });
+    connect(reference, &PictureBox::released, this, [this, reference](QPoint p) { endDrag(reference, p); });
 
-    connect(m_客体图片, &PictureBox::moved, this, [this](QPoint p) { hoverPicture(m_客体图片, Field::Text2, p); });
-    connect(m_客体图片, &PictureBox::clicked, this,
-            [this] { PickTarget(m_hoverColour, *this, m_services.messages, m_targetChannels); });
-    connect(m_客体图片, &PictureBox::pressed, this, [this](QPoint p) { startDrag(m_客体图片, p); });
-    connect(m_客体图片, &PictureBox::released, this, [this](QPoint p) { endDrag(m_客体图片, p); });
+    PictureBox *target = m_targetPicture;
+    connect(target, &PictureBox::moved, this,
+            [this, target](QPoint p) { hoverPicture(target, Field::TargetStatus, p); });
+    connect(target, &PictureBox::clicked, this, &MainForm::pickTarget);
+    connect(target, &PictureBox::pressed, this, [this, target](QPoint p) { startDrag(target, p); });
+    connect(target, &PictureBox::released, this, [this, target](QPoint p) { endDrag(target, p); });
 }
 
-void MainForm::hoverSwatch(int index, QPoint p) { m_hoverColour = m_picture2[index]->point(p.x(), p.y()); }
+void MainForm::hoverSwatch(int index, QPoint p) { m_hoverColour = m_swatches[index]->point(p.x(), p.y()); }
 
 void MainForm::hoverPicture(PictureBox *box, Field positionField, QPoint p)
 {
     m_hoverColour = box->point(p.x(), p.y());
     field(positionField)->setText(text::PointerText(float(p.x()), float(p.y())));
+}
+
+void MainForm::pickTarget()
+{
+    const std::variant<Channels, Refusal> pick = PickTarget(m_hoverColour, m_panel);
+    if (const Refusal *refusal = std::get_if<Refusal>(&pick))
+        return showRefusal(*refusal);
+    m_targetChannels = std::get<Channels>(pick);
 }
 
 void MainForm::startDrag(PictureBox *box, QPoint p)

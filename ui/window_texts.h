@@ -3,9 +3,14 @@
 
 #include <QString>
 
+#include <string>
+
+#include "core/refusal.h"
+
 namespace velmora::text {
 
 inline constexpr const char *kAppTitle = "Velmora";
+inline constexpr const char *kNoticeTitle = "提示";
 inline constexpr const char *kAlreadyRunning = "你已经运行这个应用程序了";
 inline constexpr const char *kGuideTitle = "使用指南";
 inline constexpr const char *kGuide =
@@ -23,6 +28,9 @@ inline constexpr const char *kOpenFilter =
 inline constexpr const char *kSaveFilter = "BMP图像(*.BMP)|*.BMP";
 inline constexpr const char *kSaveExtension = ".bmp";
 inline constexpr const char *kImportFolder = "d:";
+
+// Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
+std::string RefusalText(Refusal refusal);
 
 // "鼠标 X=12  Y=34": positions in the picture's pixels.
 QString PointerText(float x, float y);

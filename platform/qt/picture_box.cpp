@@ -64,16 +64,14 @@ ColourWord PictureBox::point(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
         return -1;
-    const QRgb p = reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x];
-    return qRed(p) | qGreen(p) << 8 | qBlue(p) << 16;
+    return ColourWordFromPixel(reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x]);
 }
 
 void PictureBox::pset(int x, int y, ColourWord colour)
 {
     if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
         return;
-    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] =
-        qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = PixelFromColourWord(colour);
 }
 
 PixelRow PictureBox::row(int y)
@@ -83,10 +81,12 @@ PixelRow PictureBox::row(int y)
     return {reinterpret_cast<std::uint32_t *>(m_image.scanLine(y)), m_image.width()};
 }
 
-void PictureBox::refresh()
+void PictureBox::showChanges()
 {
-    if (m_repaints.now())
-        update();
+    if (!m_changed)
+        return;
+    m_changed = false;
+    update();
 }
 
 void PictureBox::paintEvent(QPaintEvent *)

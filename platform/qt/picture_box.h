@@ -5,8 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "platform/picture_surface.h"
-#include "platform/qt/frame_pacer.h"
+#include "core/picture_surface.h"
 
 namespace velmora {
 
@@ -40,7 +39,9 @@ public:
     ColourWord point(int x, int y) const override;
     void pset(int x, int y, ColourWord colour) override;
     PixelRow row(int y) override;
-    void refresh() override;
+    void refresh() override { m_changed = true; }
+    // Repaints when rows were rewritten since the last call; the pass calls it once a frame.
+    void showChanges();
 
 signals:
     // Positions in the picture's pixels, measured from the client area's corner.
@@ -69,8 +70,7 @@ private:
     bool m_hasPicture = false;
     bool m_autoSize = false;
     bool m_pressedHere = false;
-    // Repaints during a pass are held to the display's pace; the image itself is always current.
-    FramePacer m_repaints{[this] { update(); }};
+    bool m_changed = false;
 };
 
 } // namespace velmora

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/colour_word.h"
-#include "platform/form_fields.h"
-#include "platform/picture_surface.h"
+#include "core/form_fields.h"
+#include "core/picture_surface.h"
 
 namespace velmora::fakes {
 
@@ -22,27 +22,14 @@ public:
     {
         texts[f] = t;
         writes.push_back(f);
-        if (f == Field::Text2)
+        if (f == Field::TargetStatus)
             progressTexts.push_back(t);
-    }
-    void setEnabled(Button b, bool on) override
-    {
-        enabled[b] = on;
-        buttonLog.emplace_back(b, on);
     }
     void setProgressMaximum(int m) override { progressMaximum = m; }
     void setProgressValue(int v) override { progressValues.push_back(v); }
 
-    bool isEnabled(Button b) const
-    {
-        const auto it = enabled.find(b);
-        return it == enabled.end() || it->second;
-    }
-
     std::map<Field, std::string> texts;
     std::vector<Field> writes;
-    std::map<Button, bool> enabled;
-    std::vector<std::pair<Button, bool>> buttonLog;
     std::vector<std::string> progressTexts;
     std::vector<int> progressValues;
     int progressMaximum = 32767;
@@ -66,13 +53,12 @@ public:
     {
         if (x < 0 || y < 0 || x >= width || y >= height)
             return -1;
-        const std::uint32_t p = at(x, y);
-        return static_cast<ColourWord>(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+        return ColourWordFromPixel(at(x, y));
     }
     void pset(int x, int y, ColourWord c) override
     {
         if (x >= 0 && y >= 0 && x < width && y < height)
-            at(x, y) = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            at(x, y) = PixelFromColourWord(c);
     }
     PixelRow row(int y) override
     {

@@ -28,6 +28,9 @@ struct WindowRig {
     Picker picker;
     MainForm form{{messages, beeps, loop, picker}};
 
+    // Events after every row, so a test sees each row's state; pacing by the clock has its own test.
+    WindowRig() { form.setPassEventInterval(0); }
+
     template <typename W = QWidget>
     W *get(const char *name) const
     {

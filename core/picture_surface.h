@@ -1,12 +1,11 @@
-// Velmora — a picture box's drawing surface, as the correction pass and the pointer handlers see it.
+// Velmora — a picture's drawing surface, as the correction pass and the pointer handlers see it.
 #pragma once
 
 #include <cstdint>
 
-namespace velmora {
+#include "core/colour_word.h"
 
-// Colour word 0x00BBGGRR; -1 stands for a point outside the picture.
-using ColourWord = std::int32_t;
+namespace velmora {
 
 // One row of the picture in memory: `width` pixels of 0xFFRRGGBB.
 struct PixelRow {
@@ -30,7 +29,7 @@ public:
     // Whole-row access for the correction pass; an empty row outside the image.
     virtual PixelRow row(int y) = 0;
 
-    // Shows what was written since the last refresh.
+    // Marks what was written since the last refresh as due to be shown; cheap, called every row.
     virtual void refresh() = 0;
 };
 
