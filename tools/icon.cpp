@@ -53,10 +53,12 @@ std::uint8_t ToByte(double v) { return static_cast<std::uint8_t>(std::floor(Clam
 
 }  // namespace
 
-Swatch DrawIcon()
+Swatch DrawIcon(int size)
 {
-    const int size = 32;
-    auto scene = [](double x, double y) {
+    const double unit = 32.0 / size;
+    auto scene = [unit](double x, double y) {
+        x *= unit;
+        y *= unit;
         return Features(x, y, Head(x, y, Mix(kBackground, kBackgroundDeep, SmoothStep(0, 32, y))));
     };
     const Picture p = Render(size, size, 8, scene);

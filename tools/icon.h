@@ -5,7 +5,7 @@
 
 namespace swatches {
 
-// A cartoon face, 32x32.
-Swatch DrawIcon();
+// A cartoon face, `size` pixels square; drawn in a 32-unit frame, so 32 is the design size.
+Swatch DrawIcon(int size = 32);
 
 }  // namespace swatches

@@ -5,7 +5,8 @@
 // drawing, so neither the standard library nor libm can change a pixel between versions.
 //
 //   make_swatches <resources-dir>
-//     writes swatches/skin_0.bmp .. skin_3.bmp, icon/velmora.bmp and icon/velmora.png
+//     writes swatches/skin_0.bmp .. skin_3.bmp, icon/velmora.bmp, icon/velmora.png (32 px) and
+//     icon/velmora_N.png for the other sizes of the icon theme
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -48,8 +49,12 @@ bool WriteSwatches(const std::filesystem::path &dir)
 bool WriteIcon(const std::filesystem::path &dir)
 {
     const Swatch icon = DrawIcon();
-    const bool bmp = WriteFile(dir / "velmora.bmp", EncodeBmp(icon));
-    return WriteFile(dir / "velmora.png", EncodePng(icon)) && bmp;
+    bool ok = WriteFile(dir / "velmora.bmp", EncodeBmp(icon));
+    ok = WriteFile(dir / "velmora.png", EncodePng(icon)) && ok;
+    // The sizes a desktop's icon theme looks for; 32 is the one above.
+    for (int size : {16, 24, 48, 64, 128, 256})
+        ok = WriteFile(dir / ("velmora_" + std::to_string(size) + ".png"), EncodePng(DrawIcon(size))) && ok;
+    return ok;
 }
 
 }  // namespace
