@@ -16,6 +16,23 @@ std::uint8_t CorrectChannel(float gain, std::int32_t value)
     return static_cast<std::uint8_t>(corrected);
 }
 
+RowTables MakeRowTables(const std::vector<Gains> &passes)
+{
+    RowTables t;
+    for (std::uint32_t v = 0; v < 256; ++v) {
+        std::int32_t r = v, g = v, b = v;
+        for (const Gains &pass : passes) {
+            r = CorrectChannel(pass.red, r);
+            g = CorrectChannel(pass.green, g);
+            b = CorrectChannel(pass.blue, b);
+        }
+        t.red[v] = std::uint32_t(r) << 16;
+        t.green[v] = std::uint32_t(g) << 8;
+        t.blue[v] = std::uint32_t(b) | 0xFF000000u;
+    }
+    return t;
+}
+
 RowTables MakeRowTables(const Gains &gains)
 {
     RowTables t;

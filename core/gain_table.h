@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace velmora {
 
@@ -24,6 +25,10 @@ struct RowTables {
 };
 
 RowTables MakeRowTables(const Gains &gains);
+
+// Several passes one after another as one table per channel: v' = pass_n(...pass_1(v)), exactly,
+// since each pass maps every channel value on its own. No passes give the identity.
+RowTables MakeRowTables(const std::vector<Gains> &passes);
 
 // Rewrites `width` pixels of 0xFFRRGGBB in place.
 void MapRow(std::uint32_t *row, int width, const RowTables &tables);

@@ -85,6 +85,7 @@ private slots:
     void endingStopsBetweenRows();
     void pictureReplacedMidPass_data();
     void pictureReplacedMidPass();
+    void composedPassesEqualPassesInTurn();
 };
 
 void TestCorrection::brightness_data()
@@ -342,6 +343,24 @@ void TestCorrection::pictureReplacedMidPass()
             QVERIFY2((rig.surface.at(x, y) != fresh) == inBounds, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
         }
     QVERIFY(rig.passed());
+}
+
+// Undo and redo replay passes from the photo as loaded through one composed table; it must give
+// exactly what the passes gave one after another, clamping included.
+void TestCorrection::composedPassesEqualPassesInTurn()
+{
+    const std::vector<Gains> passes{{0.4f, -0.3f, 1.2f}, {-0.9f, 0.25f, -0.05f}, {2.5f, 0.0f, -1.0f}};
+    for (std::size_t count = 0; count <= passes.size(); ++count) {
+        const std::vector<Gains> first(passes.begin(), passes.begin() + count);
+        fakes::Surface inTurn(256, 1), composed(256, 1);
+        for (int v = 0; v < 256; ++v)
+            inTurn.at(v, 0) = composed.at(v, 0) = Rgb(v, 255 - v, (v * 7) % 256);
+        for (const Gains &g : first)
+            ReferencePass(inTurn, g);
+        MapRow(composed.row(0).pixels, 256, MakeRowTables(first));
+        const QString difference = fakes::FirstDifference(composed.pixels.data(), inTurn.pixels.data(), 256, 1);
+        QVERIFY2(difference.isEmpty(), qPrintable(QString::number(count) + ": " + difference));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCorrection)

@@ -2,6 +2,7 @@
 // its outcome, beeps, and keeps its buttons in step.
 #include "ui/main_form.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -17,7 +18,10 @@ MainForm::MainForm(Services services, QWidget *parent)
     : QWidget(parent), m_services(services)
 {
     buildControls();
+    buildCommands();
     connectHandlers();
+    updateButtons();
+    setAcceptDrops(true);
 }
 
 MainForm::~MainForm() = default;
@@ -41,6 +45,7 @@ void MainForm::correct()
 
     m_passRunning = true;
     updateButtons();
+    const int generation = m_photoGeneration;
     const PictureBox &target = *m_targetPicture;
     PassPacer pacer([this] { return yieldDuringPass(); }, m_passEventIntervalMs, target.scaleWidth(),
                     target.scaleHeight() - 1);
@@ -56,6 +61,10 @@ void MainForm::correct()
         return;
     }
     m_awaitingCompletedPass = false;
+    if (generation == m_photoGeneration)
+        m_history.recordPass(outcome.gains);
+    else
+        m_history.forget(); // the photo was replaced while the rows ran: nothing to replay from
     updateButtons();
     m_services.beeper.beep();
 }
@@ -76,9 +85,15 @@ void MainForm::showRefusal(Refusal refusal)
 // A pass turns off what could interfere with it; imports and 退出 stay live.
 void MainForm::updateButtons()
 {
+    const bool others = !m_passRunning && !m_awaitingCompletedPass;
     button(Button::Correct)->setEnabled(!m_passRunning);
     for (Button b : {Button::Save, Button::Refresh, Button::Help})
-        button(b)->setEnabled(!m_passRunning && !m_awaitingCompletedPass);
+        button(b)->setEnabled(others);
+    m_commands.save->setEnabled(others);
+    m_commands.refresh->setEnabled(others);
+    m_commands.guide->setEnabled(others);
+    m_commands.undo->setEnabled(!m_passRunning && m_history.canUndo());
+    m_commands.redo->setEnabled(!m_passRunning && m_history.canRedo());
 }
 
 // Enter works the button with the focus, or 校正; Esc works 退出. A disabled button does nothing.
@@ -91,6 +106,13 @@ void MainForm::keyPressEvent(QKeyEvent *event)
             target = button(Button::Correct);
     } else if (event->key() == Qt::Key_Escape) {
         target = button(Button::Quit);
+    } else if (event->key() == Qt::Key_Backslash) {
+        // Held, it shows the photo as loaded; let go, the photo as it is now.
+        if (!event->isAutoRepeat()) {
+            m_compareKeyHeld = true;
+            setComparing(m_comparing);
+        }
+        return;
     }
     if (!target) {
         QWidget::keyPressEvent(event);

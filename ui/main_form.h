@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include <QStringList>
 #include <QWidget>
 
 #include "core/colour_word.h"
@@ -13,10 +14,15 @@
 #include "platform/file_dialog.h"
 #include "platform/services.h"
 #include "ui/controls.h"
+#include "ui/correction_history.h"
 #include "ui/field_panel.h"
 
+class QAction;
+class QActionGroup;
 class QGroupBox;
 class QLabel;
+class QMenu;
+class QMimeData;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
@@ -24,6 +30,28 @@ class QScrollBar;
 namespace velmora {
 
 class PictureBox;
+
+// The window's commands for its menu bar; the buttons that do the same share their handlers and
+// their enabled state.
+struct Commands {
+    QAction *importReference = nullptr;
+    QAction *importTarget = nullptr;
+    QMenu *recent = nullptr;
+    QAction *refresh = nullptr;
+    QAction *save = nullptr;
+    QAction *quit = nullptr;
+    QAction *undo = nullptr;
+    QAction *redo = nullptr;
+    QMenu *sampleSize = nullptr;
+    QAction *fitToWindow = nullptr;
+    QAction *actualSize = nullptr;
+    QAction *zoomIn = nullptr;
+    QAction *zoomOut = nullptr;
+    QAction *compare = nullptr;
+    QAction *fitLargeOnImport = nullptr;
+    QAction *guide = nullptr;
+    QAction *about = nullptr;
+};
 
 // Where a drag started: the pointer in the picture's pixels, the picture in its area's pixels.
 struct DragOrigin {
@@ -53,13 +81,25 @@ public:
     const std::string &targetPath() const { return m_targetPath; }
     const DialogSettings &dialogSettings() const { return m_dialog; }
 
+    const Commands &commands() const { return m_commands; }
+
+    // Imports a picture by its path, as the dialog would: the photo to correct, or the reference.
+    void openTarget(const std::string &path);
+    void openReference(const std::string &path);
+    // The photos most recently imported to be corrected, newest first.
+    QStringList recentPhotos() const;
+
     // How long a pass runs rows before it lets the window's events run; 0 lets them run after
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Layout (main_form_layout.cpp).
@@ -103,7 +143,22 @@ private:
 
     // Guide and exit (main_form_startup.cpp).
     void showGuide();
+    void showAbout();
     void quit();
+
+    // Menu commands, recent photos, dropped files (main_form_commands.cpp).
+    void buildCommands();
+    QAction *addCommand(const char *caption, void (MainForm::*handler)(), QList<QKeySequence> keys = {});
+    void rememberPhoto(const std::string &path);
+    void forgetPhoto(const std::string &path);
+    void rebuildRecentMenu();
+    bool acceptsDropAt(const QMimeData *data, QPoint position) const;
+
+    // Undo, redo and the photo as loaded (main_form_history.cpp).
+    void undoPass();
+    void redoPass();
+    void setComparing(bool on);
+    void photoLoaded();
 
     Services m_services;
 
@@ -124,6 +179,7 @@ private:
     QLabel *m_referenceHeading = nullptr;     // 图片主体
     std::array<QPushButton *, kButtonCount> m_buttons{};
     FieldPanel m_panel;
+    Commands m_commands;
 
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;
@@ -135,6 +191,11 @@ private:
     // After a difference refused as too large, only 校正 comes back until a pass completes.
     bool m_awaitingCompletedPass = false;
     int m_passEventIntervalMs = 16;
+    CorrectionHistory m_history;
+    // Counts the photos loaded, so a pass can tell that its photo was replaced while it ran.
+    int m_photoGeneration = 0;
+    bool m_comparing = false;
+    bool m_compareKeyHeld = false;
 };
 
 } // namespace velmora

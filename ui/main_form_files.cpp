@@ -57,19 +57,33 @@ void MainForm::centre(PictureBox *box)
 
 void MainForm::importReference()
 {
-    const auto path = askFileName(DialogPurpose::Open);
-    if (path && loadInto(m_referencePicture, *path))
-        centre(m_referencePicture);
+    if (const auto path = askFileName(DialogPurpose::Open))
+        openReference(*path);
 }
 
 void MainForm::importTarget()
 {
-    const auto path = askFileName(DialogPurpose::Open);
-    if (!path || !loadInto(m_targetPicture, *path))
+    if (const auto path = askFileName(DialogPurpose::Open))
+        openTarget(*path);
+}
+
+void MainForm::openReference(const std::string &path)
+{
+    if (loadInto(m_referencePicture, path))
+        centre(m_referencePicture);
+}
+
+void MainForm::openTarget(const std::string &path)
+{
+    if (!loadInto(m_targetPicture, path)) {
+        forgetPhoto(path); // a recent entry that no longer opens leaves the list
         return;
-    m_targetPath = *path;
+    }
+    m_targetPath = path;
     m_targetPicture->setVisible(true);
     centre(m_targetPicture);
+    photoLoaded();
+    rememberPhoto(path);
 }
 
 // Throws away a correction: the photo comes back from its file where it stands.
@@ -77,8 +91,9 @@ void MainForm::reloadTarget()
 {
     if (m_targetPath.empty())
         m_targetPicture->clearPicture();
-    else
-        loadInto(m_targetPicture, m_targetPath);
+    else if (!loadInto(m_targetPicture, m_targetPath))
+        return;
+    photoLoaded();
 }
 
 void MainForm::saveTarget()

@@ -6,6 +6,8 @@ namespace velmora {
 
 void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuideTitle); }
 
+void MainForm::showAbout() { m_services.messages.show(text::kAbout, text::kAboutTitle); }
+
 void MainForm::quit() { m_services.loop.end(); }
 
 } // namespace velmora

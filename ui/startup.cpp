@@ -16,6 +16,7 @@ namespace velmora {
 void ConfigureApplication()
 {
     QApplication::setApplicationName(QString::fromUtf8(text::kAppTitle));
+    QApplication::setOrganizationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setFont(DefaultTypeface());
     // Qt's own dialogs and messages in the window's language.
@@ -27,10 +28,14 @@ void ConfigureApplication()
     SetPictureMemoryLimit();
 }
 
-bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop)
+bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop, const std::function<bool()> &handOver)
 {
     if (!instance.previousInstance())
         return true;
+    if (handOver && handOver()) {
+        loop.end();
+        return false;
+    }
     messages.show(text::kAlreadyRunning, text::kAppTitle);
     loop.end();
     return false;

@@ -1,6 +1,8 @@
 // Velmora — what happens before the window is shown.
 #pragma once
 
+#include <functional>
+
 namespace velmora {
 
 class SingleInstance;
@@ -10,7 +12,9 @@ class EventLoop;
 // Name, version, the window's default font and the picture memory limit.
 void ConfigureApplication();
 
-// False, after telling the user and ending, when another copy already runs.
-bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop);
+// False when another copy already runs: `handOver` may pass it what this start was asked to open
+// (true when it took it); otherwise the user is told, and the program ends.
+bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop,
+             const std::function<bool()> &handOver = {});
 
 } // namespace velmora

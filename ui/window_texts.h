@@ -29,6 +29,33 @@ inline constexpr const char *kSaveFilter = "BMP图像(*.BMP)|*.BMP";
 inline constexpr const char *kSaveExtension = ".bmp";
 inline constexpr const char *kImportFolder = "d:";
 
+// The menu bar: menus, then each command's caption with its mnemonic.
+inline constexpr const char *kFileMenu = "文件(&F)";
+inline constexpr const char *kEditMenu = "编辑(&E)";
+inline constexpr const char *kViewMenu = "视图(&V)";
+inline constexpr const char *kHelpMenu = "帮助(&H)";
+inline constexpr const char *kImportReferenceCommand = "导入标准照片(&R)…";
+inline constexpr const char *kImportTargetCommand = "导入将校正照片(&O)…";
+inline constexpr const char *kRecentMenu = "最近打开(&J)";
+inline constexpr const char *kRefreshCommand = "刷新(&L)";
+inline constexpr const char *kSaveCommand = "保存(&S)…";
+inline constexpr const char *kQuitCommand = "退出(&X)";
+inline constexpr const char *kUndoCommand = "撤销校正(&U)";
+inline constexpr const char *kRedoCommand = "重做校正(&D)";
+inline constexpr const char *kSampleSizeMenu = "取样范围(&S)";
+inline constexpr const char *kSampleSizeCommands[] = {"单点(&1)", "3 × 3 平均(&3)", "5 × 5 平均(&5)", "11 × 11 平均(&9)"};
+inline constexpr int kSampleSizes[] = {1, 3, 5, 11};
+inline constexpr const char *kFitCommand = "适合窗口(&F)";
+inline constexpr const char *kActualSizeCommand = "实际大小(&A)";
+inline constexpr const char *kZoomInCommand = "放大(&I)";
+inline constexpr const char *kZoomOutCommand = "缩小(&O)";
+inline constexpr const char *kCompareCommand = "对比原图(&C)";
+inline constexpr const char *kFitOnImportCommand = "大图导入时适合窗口(&W)";
+inline constexpr const char *kGuideCommand = "使用指南(&G)";
+inline constexpr const char *kAboutCommand = "关于 Velmora(&A)";
+inline constexpr const char *kAboutTitle = "关于 Velmora";
+inline constexpr const char *kAbout = "Velmora 1.00\n校正照片的肤色与偏色：选一处理想的肤色和照片中的相应位置，即可按三色增益校正整张照片。";
+
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
 std::string RefusalText(Refusal refusal);
 

@@ -81,6 +81,12 @@ PixelRow PictureBox::row(int y)
     return {reinterpret_cast<std::uint32_t *>(m_image.scanLine(y)), m_image.width()};
 }
 
+void PictureBox::showInstead(const QImage &other)
+{
+    m_shownInstead = other;
+    update();
+}
+
 void PictureBox::showChanges()
 {
     if (!m_changed)
@@ -96,7 +102,7 @@ void PictureBox::paintEvent(QPaintEvent *)
     const QRect inside = rect().adjusted(b, b, -b, -b);
     painter.setClipRect(inside);
     painter.fillRect(inside, palette().color(QPalette::Window));
-    painter.drawImage(inside.topLeft(), m_image);
+    painter.drawImage(inside.topLeft(), m_shownInstead.isNull() ? m_image : m_shownInstead);
     painter.setClipping(false);
     paintBorder(painter);
 }

@@ -32,6 +32,9 @@ public:
     // Back to a blank drawing area, as before the first load.
     void clearPicture();
     const QImage &image() const { return m_image; }
+    // Shows `other` in the picture's place, or the picture itself again for a null image. Only
+    // what is drawn changes: sampling and the pass still see the picture.
+    void showInstead(const QImage &other);
     bool hasPicture() const { return m_hasPicture; }
 
     int scaleWidth() const override { return m_image.width(); }
@@ -67,6 +70,7 @@ private:
     Border m_border;
     QWidget *m_client = nullptr;
     QImage m_image;
+    QImage m_shownInstead;
     bool m_hasPicture = false;
     bool m_autoSize = false;
     bool m_pressedHere = false;

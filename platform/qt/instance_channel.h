@@ -1,0 +1,31 @@
+// Velmora — hands the files a second start was asked to open to the copy that already runs.
+#pragma once
+
+#include <QObject>
+
+class QLocalServer;
+
+namespace velmora {
+
+class InstanceChannel : public QObject {
+    Q_OBJECT
+
+public:
+    explicit InstanceChannel(QObject *parent = nullptr);
+
+    // The running copy listens; false when it cannot (then second starts get the usual message).
+    bool listen();
+
+    // A second start sends its message; true once the running copy has it.
+    static bool send(const QByteArray &message, int timeoutMs = 3000);
+
+signals:
+    void received(const QByteArray &message);
+
+private:
+    void accept();
+
+    QLocalServer *m_server;
+};
+
+} // namespace velmora

@@ -1,0 +1,42 @@
+// Velmora — the passes made on the photo since it was loaded, for undo and redo.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include <QImage>
+
+#include "core/gain_table.h"
+
+namespace velmora {
+
+class PictureSurface;
+
+// Holds the photo as loaded and the gains of each pass; undo and redo replay the passes from the
+// loaded photo through one composed table, exactly, so no full copy is kept per pass.
+class CorrectionHistory {
+public:
+    // A new photo (import or 刷新): the picture as loaded, shared until a pass first writes it.
+    void reset(const QImage &loaded);
+    // A pass completed on the photo as the history knows it; drops what could have been redone.
+    void recordPass(const Gains &gains);
+    // The photo changed in a way no record can replay (it was replaced in the middle of a pass).
+    void forget();
+
+    bool canUndo() const { return m_applied > 0; }
+    bool canRedo() const { return m_applied < m_passes.size(); }
+    // Rewrite `picture`, the size of the loaded photo, one pass back or forward.
+    void undo(PictureSurface &picture);
+    void redo(PictureSurface &picture);
+
+    const QImage &loaded() const { return m_loaded; }
+
+private:
+    void replay(PictureSurface &picture) const;
+
+    QImage m_loaded;
+    std::vector<Gains> m_passes;
+    std::size_t m_applied = 0;
+};
+
+} // namespace velmora
