@@ -105,7 +105,11 @@ void MainForm::forgetPhoto(const std::string &path)
 void MainForm::rebuildRecentMenu()
 {
     QMenu *menu = m_commands.recent;
-    menu->clear();
+    // An entry may be rebuilding the list from its own trigger: let it finish before it goes.
+    for (QAction *old : menu->actions()) {
+        menu->removeAction(old);
+        old->deleteLater();
+    }
     const QStringList list = recentPhotos();
     for (int i = 0; i < list.size(); ++i) {
         // "&1 name" gives each entry a key; the full path shows as the tip.

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "fakes/fake_services.h"
 #include "platform/qt/picture_box.h"
@@ -30,6 +31,12 @@ struct WindowRig {
 
     // Events after every row, so a test sees each row's state; pacing by the clock has its own test.
     WindowRig() { form.setPassEventInterval(0); }
+
+    // Settings go to a test folder, never the user's, whatever a test's first act is.
+    static inline const bool kTestSettings = [] {
+        QStandardPaths::setTestModeEnabled(true);
+        return true;
+    }();
 
     template <typename W = QWidget>
     W *get(const char *name) const
