@@ -59,6 +59,7 @@ protected:
 
 private:
     QPoint clientPosition(const QPointF &widgetPosition) const;
+    bool insideBorder(const QPointF &widgetPosition) const;
     void paintBorder(QPainter &painter) const;
     void fitClient();
     void fitBlankImage();
@@ -68,7 +69,9 @@ private:
     QImage m_image;
     bool m_hasPicture = false;
     bool m_autoSize = false;
-    bool m_pressedHere = false;
+    // Where the press now held began; none when no button is down.
+    enum class Press { None, Inside, OnBorder };
+    Press m_press = Press::None;
     // Repaints during a pass are held to the display's pace; the image itself is always current.
     FramePacer m_repaints{[this] { update(); }};
 };
