@@ -1,6 +1,8 @@
 // Velmora — numbers as the window's text fields show them, and the two ways of reading them back.
 #include "core/number_text.h"
 
+#include "core/number_characters.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -149,9 +151,10 @@ std::string_view TrimBlanks(std::string_view s)
 }
 
 template <typename Real>
-std::optional<Real> StrictParse(std::string_view text)
+std::optional<Real> StrictParse(std::string_view typed)
 {
-    text = TrimBlanks(text);
+    const std::string folded = FoldNumberCharacters(typed);
+    const std::string_view text = TrimBlanks(folded);
     DecimalParts parts;
     if (text.empty() || TakeDecimal(text, parts) != text.size())
         return std::nullopt;
@@ -166,10 +169,10 @@ std::string RealText(double value) { return GeneralText(value, 15); }
 
 std::string SingleText(float value) { return GeneralText(value, 7); }
 
-double LenientValue(std::string_view text)
+double LenientValue(std::string_view typed)
 {
     std::string s;
-    for (char c : text)
+    for (char c : FoldNumberCharacters(typed))
         if (c != ' ' && c != '\t' && c != '\n')
             s += c;
     if (s.size() >= 2 && s[0] == '&') {

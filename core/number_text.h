@@ -15,6 +15,9 @@ std::string RealText(double value);
 // The same with at most 7 significant digits: "0.3333333".
 std::string SingleText(float value);
 
+// Both readings first take digits of any script and full-width signs, point and letters as their
+// ASCII forms, as typed with a full-width input method.
+
 // Lenient reading: blanks, tabs and line feeds are ignored wherever they stand; then a decimal
 // number with optional sign, point and exponent, or &H hex / &O octal digits. Reading stops at the
 // first other character; empty or non-numeric text reads 0.

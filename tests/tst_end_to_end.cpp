@@ -137,6 +137,7 @@ private slots:
     void secondCopyRefused();
     void killedCopyDoesNotBlock();
     void correctAPhoto();
+    void endsPromptlyOnEscape();
 
 private:
     void start(QProcess &process);
@@ -283,6 +284,22 @@ void TestEndToEnd::correctAPhoto()
     Click(window, kExit);
     // It may already have ended while the click was waited on.
     QTRY_COMPARE_WITH_TIMEOUT(m_program.state(), QProcess::NotRunning, 5000);
+    QCOMPARE(m_program.exitCode(), 0);
+}
+
+// The window goes at once and the process with it: nothing keeps it alive after Esc.
+void TestEndToEnd::endsPromptlyOnEscape()
+{
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    Xdotool({"windowfocus", "--sync", window});
+    QElapsedTimer sinceKey;
+    sinceKey.start();
+    Xdotool({"key", "--window", window, "Escape"});
+    QVERIFY(m_program.waitForFinished(10000));
+    const qint64 ms = sinceKey.elapsed();
+    QVERIFY2(ms < 2000, qPrintable(QString::number(ms)));
+    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program.exitCode(), 0);
 }
 

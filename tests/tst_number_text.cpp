@@ -23,6 +23,8 @@ private slots:
     void strictReadings();
     void strictIntegerRoundsHalfToEven_data();
     void strictIntegerRoundsHalfToEven();
+    void malformedBytesAreNoDigits_data();
+    void malformedBytesAreNoDigits();
 };
 
 void TestNumberText::realText_data()
@@ -97,6 +99,19 @@ void TestNumberText::lenientValue_data()
     QTest::newRow("double sign") << "--5" << 0.0;
     QTest::newRow("zero text") << "0" << 0.0;
     QTest::newRow("chinese") << "红" << 0.0;
+    // Typed with a full-width input method, or in another script's digits.
+    QTest::newRow("full-width digits") << "１２" << 12.0;
+    QTest::newRow("full-width sign, point, exponent") << "－１．５ｅ２" << -150.0;
+    QTest::newRow("full-width plus and capital exponent") << "＋２５Ｅ－１" << 2.5;
+    QTest::newRow("ideographic space ignored") << "１\u3000２" << 12.0;
+    QTest::newRow("full-width hex") << "＆Ｈ１Ｆ" << 31.0;
+    QTest::newRow("mixed widths") << "1２3" << 123.0;
+    QTest::newRow("arabic-indic digits") << "\u0663\u0667" << 37.0;
+    QTest::newRow("devanagari digits") << "\u0968\u096F" << 29.0;
+    QTest::newRow("mathematical bold digits") << "\U0001D7D7\U0001D7CF" << 91.0;
+    QTest::newRow("full-width letters stop") << "１２ａｂ" << 12.0;
+    QTest::newRow("full-width letters only") << "ｘｙ" << 0.0;
+    QTest::newRow("chinese numerals are not digits") << "十二" << 0.0;
 }
 
 void TestNumberText::lenientValue()
@@ -130,6 +145,16 @@ void TestNumberText::strictReadings_data()
     QTest::newRow("grouping") << "1,000" << false << 0.0;
     QTest::newRow("too large for a real") << "1e400" << false << 0.0;
     QTest::newRow("too small reads zero") << "1e-400" << true << 0.0;
+    QTest::newRow("full-width digits") << "１２" << true << 12.0;
+    QTest::newRow("full-width sign, point, exponent") << "－０．２ｅ１" << true << -2.0;
+    QTest::newRow("full-width plus and capital exponent") << "＋１．５Ｅ２" << true << 150.0;
+    QTest::newRow("ideographic spaces around") << "\u3000８０\u3000" << true << 80.0;
+    QTest::newRow("thai digits") << "\u0E54\u0E52" << true << 42.0;
+    QTest::newRow("full-width digits then letters") << "１２ａｂｃ" << false << 0.0;
+    QTest::newRow("full-width letter") << "ｘ" << false << 0.0;
+    QTest::newRow("full-width comma") << "１，０００" << false << 0.0;
+    QTest::newRow("chinese numerals") << "十二" << false << 0.0;
+    QTest::newRow("superscript digit is no decimal digit") << "\u00B2" << false << 0.0;
 }
 
 void TestNumberText::strictReadings()
@@ -160,6 +185,7 @@ void TestNumberText::strictIntegerRoundsHalfToEven_data()
     QTest::newRow("largest") << "2147483647" << true << 2147483647;
     QTest::newRow("beyond 32 bits") << "2147483648" << false << 0;
     QTest::newRow("not a number") << "x" << false << 0;
+    QTest::newRow("full-width") << "２．５" << true << 2;
 }
 
 void TestNumberText::strictIntegerRoundsHalfToEven()
@@ -171,6 +197,30 @@ void TestNumberText::strictIntegerRoundsHalfToEven()
     QCOMPARE(result.has_value(), valid);
     if (valid)
         QCOMPARE(*result, value);
+}
+
+// Bytes that are no well-formed UTF-8 are never taken for digits, however close they come to one.
+void TestNumberText::malformedBytesAreNoDigits_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("lenient");
+    QTest::newRow("stray byte after a digit") << QByteArray("7\xff") << 7.0;
+    QTest::newRow("full-width one cut short") << QByteArray("7\xef\xbc") << 7.0;
+    QTest::newRow("full-width one without its lead") << QByteArray("\xbc\x91") << 0.0;
+    // U+FF11 spelt in four bytes instead of three.
+    QTest::newRow("overlong full-width one") << QByteArray("\xf0\x8f\xbc\x91") << 0.0;
+    QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << 0.0;
+}
+
+void TestNumberText::malformedBytesAreNoDigits()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(double, lenient);
+    const std::string s = text.toStdString();
+    QCOMPARE(LenientValue(s), lenient);
+    QVERIFY(!StrictReal(s));
+    QVERIFY(!StrictSingle(s));
+    QVERIFY(!StrictInteger(s));
 }
 
 QTEST_GUILESS_MAIN(TestNumberText)

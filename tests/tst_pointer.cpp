@@ -58,6 +58,10 @@ private slots:
     void heldMoveOutsideSamplesOutside();
     void pointingDuringPass();
     void fractionalPositionsOnScaledScreens();
+    void borderIsNotThePicture_data();
+    void borderIsNotThePicture();
+    void heldMoveOntoBorderIsNoClick_data();
+    void heldMoveOntoBorderIsNoClick();
 };
 
 void TestPointer::hoverSamplesAndShowsPosition_data()
@@ -228,6 +232,103 @@ void TestPointer::fractionalPositionsOnScaledScreens()
     QApplication::sendEvent(reference, &move);
     QCOMPARE(w.form.hoverColour(), Word(12, 34, 7));
     QCOMPARE(w.text("Text1"), QStringLiteral("鼠标 X=12  Y=34"));
+}
+
+namespace {
+
+// The points of a box's border to try: its top edge, the inner ring's left edge, the far edges
+// and corner. (QTest takes the point (0, 0) for the widget's centre.)
+QList<QPoint> BorderPoints(PictureBox *box)
+{
+    const int b = box->borderWidth();
+    const int w = box->width(), h = box->height();
+    return {{1, 0}, {w / 2, b - 1}, {b - 1, h / 2}, {w - 1, h / 2}, {w / 2, h - b}, {w - b, h - 1}, {w - 1, h - 1}};
+}
+
+// The first (reference) or second (target) pick's fields and the position fields, as they stand.
+QStringList Picked(fakes::WindowRig &w)
+{
+    QStringList texts;
+    for (const char *name : {"主红", "主绿", "主蓝", "客红", "客绿", "客蓝", "红", "Text1", "Text2"})
+        texts << w.text(name);
+    return texts;
+}
+
+} // namespace
+
+void TestPointer::borderIsNotThePicture_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("reference picture") << "取样图片";
+    QTest::newRow("target picture") << "客体图片";
+    QTest::newRow("swatch") << "Picture2(1)";
+}
+
+// A move over the border samples nothing; a press or click there picks nothing, starts no drag,
+// and what the pointer does after it, with that button held, is not the picture's either.
+void TestPointer::borderIsNotThePicture()
+{
+    QFETCH(QString, box);
+    Shown w;
+    PictureBox *source = w.box(box.toUtf8().constData());
+    const QPoint place = source->pos();
+    MoveTo(source, At(source, 12, 34));
+    const ColourWord hovered = source->point(12, 34);
+    QCOMPARE(w.form.hoverColour(), hovered);
+    const QStringList before = Picked(w);
+
+    int tried = 0;
+    for (const QPoint p : BorderPoints(source)) {
+        // Only where the box's border is what shows; a neighbour lying over it takes the pointer there.
+        if (w.form.childAt(source->mapTo(&w.form, p)) != source)
+            continue;
+        ++tried;
+        const QString where = QStringLiteral("(%1, %2)").arg(p.x()).arg(p.y());
+        QTest::mouseMove(source, p);
+        QCOMPARE(w.form.hoverColour(), hovered);
+        QTest::mouseClick(source, Qt::LeftButton, {}, p);
+        QTest::mouseClick(source, Qt::RightButton, {}, p);
+        QVERIFY2(Picked(w) == before, qPrintable(where));
+        QVERIFY2(w.messages.shown.empty(), qPrintable(where));
+        QCOMPARE(source->pos(), place);
+
+        // Pressed on the border, dragged onto the picture and released there.
+        QTest::mousePress(source, Qt::LeftButton, {}, p);
+        QTest::mouseMove(source, At(source, 20, 20));
+        QCOMPARE(w.form.hoverColour(), hovered);
+        QTest::mouseRelease(source, Qt::LeftButton, {}, At(source, 20, 20));
+        QVERIFY2(Picked(w) == before, qPrintable(where));
+        QCOMPARE(source->pos(), place);
+    }
+    QVERIFY(tried >= 2);
+    QVERIFY(w.messages.shown.empty());
+
+    // The picture itself still answers.
+    MoveTo(source, At(source, 5, 6));
+    QCOMPARE(w.form.hoverColour(), source->point(5, 6));
+}
+
+void TestPointer::heldMoveOntoBorderIsNoClick_data()
+{
+    borderIsNotThePicture_data();
+}
+
+// A press inside that is held out over the border samples the outside, as any move out of the
+// picture does, but its release there is no click: there is nothing to pick.
+void TestPointer::heldMoveOntoBorderIsNoClick()
+{
+    QFETCH(QString, box);
+    Shown w;
+    PictureBox *source = w.box(box.toUtf8().constData());
+    const QPoint border(source->width() - 1, 20);
+    MoveTo(source, At(source, 10, 10));
+    QTest::mousePress(source, Qt::LeftButton, {}, At(source, 10, 10));
+    QTest::mouseMove(source, border);
+    QCOMPARE(w.form.hoverColour(), -1);
+    QTest::mouseRelease(source, Qt::LeftButton, {}, border);
+    QVERIFY(w.text("主红").isEmpty());
+    QVERIFY(w.text("客红").isEmpty());
+    QVERIFY(w.messages.shown.empty());
 }
 
 QTEST_MAIN(TestPointer)

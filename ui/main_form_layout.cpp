@@ -8,6 +8,7 @@
 #include <QScrollBar>
 
 #include "platform/qt/picture_box.h"
+#include "ui/classic_frame.h"
 #include "ui/main_form.h"
 #include "ui/stacked_label.h"
 #include "ui/typefaces.h"
@@ -51,7 +52,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, QRect 
 
 QGroupBox *MakeFrame(QWidget *parent, const char *name, const char *caption, QRect geometry)
 {
-    auto *f = Make<QGroupBox>(parent, name, geometry);
+    auto *f = Make<ClassicFrame>(parent, name, geometry);
     f->setTitle(QString::fromUtf8(caption));
     return f;
 }

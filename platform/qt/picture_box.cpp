@@ -2,9 +2,11 @@
 #include "platform/qt/picture_box.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <qdrawutil.h>
 
 namespace velmora {
 
@@ -112,20 +114,17 @@ void PictureBox::paintBorder(QPainter &painter) const
     const QRect r = rect();
     if (m_border == Border::Flat) {
         painter.setPen(Qt::black);
-        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        painter.drawRect(r.adjusted(0, 0, -1, -1)); // a 1-px pen's outline covers the outer pixels
     } else if (m_border == Border::Sunken) {
-        // The classic two-line sunken bevel: shadow and dark outside-in at top and left,
-        // highlight and light at bottom and right.
-        const auto bevel = [&](const QRect &box, const QColor &topLeft, const QColor &bottomRight) {
-            painter.setPen(topLeft);
-            painter.drawLine(box.topLeft(), box.topRight());
-            painter.drawLine(box.topLeft(), box.bottomLeft());
-            painter.setPen(bottomRight);
-            painter.drawLine(box.bottomLeft(), box.bottomRight());
-            painter.drawLine(box.topRight(), box.bottomRight());
-        };
-        bevel(r.adjusted(0, 0, -1, -1), QColor(128, 128, 128), QColor(255, 255, 255));
-        bevel(r.adjusted(1, 1, -2, -2), QColor(64, 64, 64), QColor(212, 208, 200));
+        // The classic two-line sunken panel in its own fixed greys, on the box's outermost two pixels,
+        // whatever the desktop's palette: dark and shadow at top and left, light and midlight at
+        // bottom and right.
+        QPalette bevel;
+        bevel.setColor(QPalette::Dark, QColor(128, 128, 128));
+        bevel.setColor(QPalette::Light, QColor(255, 255, 255));
+        bevel.setColor(QPalette::Shadow, QColor(64, 64, 64));
+        bevel.setColor(QPalette::Midlight, QColor(212, 208, 200));
+        qDrawWinPanel(&painter, r, bevel, true);
     }
 }
 
@@ -163,22 +162,39 @@ QPoint PictureBox::clientPosition(const QPointF &p) const
                   static_cast<int>(std::floor(p.y())) - borderWidth());
 }
 
+bool PictureBox::insideBorder(const QPointF &p) const
+{
+    // By the pixel the position falls in, as the picture's positions are counted.
+    const int b = borderWidth();
+    return rect().adjusted(b, b, -b, -b).contains(clientPosition(p) + QPoint(b, b));
+}
+
+// The border is not part of the picture: a press that starts on it is no press of the picture's,
+// and nothing it leads to is; a move over it is only the picture's while a press that began
+// inside is held.
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
-    m_pressedHere = true;
-    emit pressed(clientPosition(event->position()));
+    const bool inside = insideBorder(event->position());
+    if (m_press == Press::None)
+        m_press = inside ? Press::Inside : Press::OnBorder;
+    if (m_press == Press::Inside && inside)
+        emit pressed(clientPosition(event->position()));
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)
 {
-    emit moved(clientPosition(event->position()));
+    if (m_press == Press::Inside || (m_press == Press::None && insideBorder(event->position())))
+        emit moved(clientPosition(event->position()));
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    // Whether this is a click is decided where the button went up, before the release may move us.
-    const bool click = m_pressedHere && rect().contains(event->position().toPoint());
-    m_pressedHere = false;
+    const Press press = std::exchange(m_press, Press::None);
+    if (press != Press::Inside)
+        return;
+    // Whether this is a click is decided where the button went up, before the release may move us;
+    // a release on the border is no click, for there is no picture there to pick from.
+    const bool click = insideBorder(event->position());
     emit released(clientPosition(event->position()));
     if (click)
         emit clicked();

@@ -63,6 +63,7 @@ protected:
 
 private:
     QPoint clientPosition(const QPointF &widgetPosition) const;
+    bool insideBorder(const QPointF &widgetPosition) const;
     void paintBorder(QPainter &painter) const;
     void fitClient();
     void fitBlankImage();
@@ -73,8 +74,10 @@ private:
     QImage m_shownInstead;
     bool m_hasPicture = false;
     bool m_autoSize = false;
-    bool m_pressedHere = false;
     bool m_changed = false;
+    // Where the press now held began; none when no button is down.
+    enum class Press { None, Inside, OnBorder };
+    Press m_press = Press::None;
 };
 
 } // namespace velmora
