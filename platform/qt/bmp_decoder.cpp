@@ -206,12 +206,30 @@ QRgb *ImageRow(QImage &image, const Layout &l, qint64 storedRow)
 
 void IndexedRow(const uchar *src, QRgb *dst, const Layout &l)
 {
+    if (l.bits == 8) {
+        for (qint64 x = 0; x < l.width; ++x)
+            dst[x] = l.palette[src[x]];
+        return;
+    }
     const int perByte = 8 / l.bits;
     const uchar mask = static_cast<uchar>((1u << l.bits) - 1);
     for (qint64 x = 0; x < l.width; ++x) {
         const int shift = 8 - l.bits * (static_cast<int>(x % perByte) + 1);
         dst[x] = l.palette[(src[x / perByte] >> shift) & mask];
     }
+}
+
+// The common 24- and 32-bit layout, blue, green, red bytes, needs no fields.
+bool PlainRgb(const Layout &l)
+{
+    return (l.bits == 24 || l.bits == 32) && l.masks == std::array<quint32, 4>{0xFF0000, 0xFF00, 0xFF, 0};
+}
+
+void PlainRgbRow(const uchar *src, QRgb *dst, const Layout &l)
+{
+    const int step = l.bits / 8;
+    for (qint64 x = 0; x < l.width; ++x, src += step)
+        dst[x] = 0xFF000000u | (quint32{src[2]} << 16) | (quint32{src[1]} << 8) | src[0];
 }
 
 // Returns whether any pixel had a non-zero alpha.
@@ -245,12 +263,15 @@ Problem DecodeRows(const Bytes &b, const Layout &l, QImage &image)
     const qint64 stride = Stride(l);
     const std::array<Channel, 4> ch{Channel(l.masks[0]), Channel(l.masks[1]), Channel(l.masks[2]),
                                     Channel(l.masks[3])};
+    const bool plain = PlainRgb(l);
     bool anyAlpha = false;
     for (qint64 row = 0; row < l.height; ++row) {
         const uchar *src = b.data + l.dataStart + row * stride;
         QRgb *dst = ImageRow(image, l, row);
         if (l.bits <= 8)
             IndexedRow(src, dst, l);
+        else if (plain)
+            PlainRgbRow(src, dst, l);
         else
             anyAlpha |= PackedRow(src, dst, l, ch);
     }
