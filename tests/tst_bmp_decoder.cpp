@@ -338,6 +338,11 @@ void TestBmpDecoder::wholeAndCut_data()
         QTest::newRow(name + " with trailer") << whole + QByteArray(3000, '\x5A') << f.expected << LoadProblem::None;
         QTest::newRow(name + " cut in header") << whole.left(14 + f.plan.headerSize / 2) << QImage() << LoadProblem::Damaged;
         QTest::newRow(name + " cut in data") << whole.left(f.essential - 1) << QImage() << LoadProblem::Damaged;
+        if (f.plan.bits <= 8 && f.plan.runLengthData.isEmpty()) { // some writers leave the offset 0
+            QByteArray noOffset = whole;
+            qToLittleEndian<quint32>(0, noOffset.data() + 10);
+            QTest::newRow(name + " data offset 0") << noOffset << f.expected << LoadProblem::None;
+        }
     }
     QTest::newRow("core 2x2 is 42 bytes") << QByteArray::fromHex("424d2a000000000000001a0000000c0000000200020001001800"
                                                                   "0000ffffffff0000ff000000ff000000")
