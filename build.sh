@@ -9,8 +9,9 @@ cd "$(dirname "$0")"
 # the window is drawn in (Song/Ming, Hei, Kai).
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei pkg-config libxcb1-dev)
-# To test: a virtual X server for the test that drives the real window, and its input tool.
-TEST_PACKAGES=(xvfb xauth xdotool)
+# To test: a virtual X server for the test that drives the real window, and its input tool;
+# ImageMagick as the independent reader the picture decoders are checked against.
+TEST_PACKAGES=(xvfb xauth xdotool imagemagick)
 
 install_missing() {
     local missing=() p

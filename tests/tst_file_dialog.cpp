@@ -4,6 +4,17 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMimeDatabase>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/qt/qt_services.h"
 #include "ui/startup.h"
@@ -31,6 +42,42 @@ QStringList Listed(QFileDialog &dialog)
     return names;
 }
 
+// Notices when anything in this process opens one of the FIFOs to read, and lets that open go
+// on at once (a reader blocked in open() returns, then reads end-of-file), so a dialog that
+// reads what it lists fails the test instead of hanging it.
+class FifoWatch {
+public:
+    explicit FifoWatch(QStringList paths) : m_paths(std::move(paths))
+    {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                for (const QString &path : m_paths) {
+                    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0) { // only succeeds while someone holds it open to read
+                        m_opened = true;
+                        ::close(fd);
+                    }
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    }
+    ~FifoWatch()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool opened() const { return m_opened; }
+
+private:
+    QStringList m_paths;
+    std::atomic<bool> m_stop = false;
+    std::atomic<bool> m_opened = false;
+    std::thread m_thread;
+};
+
+QString ByNameType(const char *mime) { return QMimeDatabase().mimeTypeForName(QLatin1String(mime)).comment(); }
+
 } // namespace
 
 class TestFileDialog : public QObject {
@@ -43,6 +90,7 @@ private slots:
     void filterChoicesReadAsWritten();
     void startFolder_data();
     void startFolder();
+    void typesFromNamesOnly();
 };
 
 void TestFileDialog::filtersIgnoreCase_data()
@@ -118,6 +166,46 @@ void TestFileDialog::startFolder()
     qputenv("XDG_CONFIG_HOME", savedConfig);
     QCOMPARE(folder, hasPictures ? home.filePath(QStringLiteral("Pictures")) : home.path());
     QCOMPARE(StartFolder("/somewhere/else"), QStringLiteral("/somewhere/else"));
+}
+
+// The dialog names each file's type from its name: it never opens a file to look inside, so a
+// FIFO, a device or /proc/kmsg in the folder cannot block it. A PNG without an extension shows as
+// an unknown file, a PNG named .bmp as a bitmap, and the FIFOs are never opened, even when one's
+// path is typed into the name field and chosen.
+void TestFileDialog::typesFromNamesOnly()
+{
+    QTemporaryDir dir;
+    const QByteArray png = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452");
+    for (const char *name : {"photo", "picture.bmp"}) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(png) == png.size());
+    }
+    const QStringList fifos{dir.filePath(QStringLiteral("pipe.bmp")), dir.filePath(QStringLiteral("kmsg"))};
+    for (const QString &fifo : fifos)
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    FifoWatch watch(fifos);
+    DialogSettings settings;
+    settings.filter = "all|*";
+    settings.filterIndex = 1;
+    settings.initDir = dir.path().toStdString();
+    QFileDialog dialog;
+    ConfigureFileDialog(dialog, settings, DialogPurpose::Open);
+    dialog.show();
+    QTRY_COMPARE(Listed(dialog), (QStringList{"photo", "picture.bmp"})); // special files are not listed
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    QVERIFY(model);
+    auto typeOf = [&](const char *name) { return model->type(model->index(dir.filePath(QLatin1String(name)))); };
+    QTRY_COMPARE(typeOf("picture.bmp"), ByNameType("image/bmp"));
+    QTRY_VERIFY(!typeOf("photo").isEmpty());
+    QVERIFY(typeOf("photo") != ByNameType("image/png"));
+    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    QTest::keyClicks(name, fifos[1]);
+    QTest::keyClick(name, Qt::Key_Return);
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.selectedFiles().value(0), fifos[1]);
+    QVERIFY2(!watch.opened(), "the dialog opened a FIFO it was listing");
 }
 
 QTEST_MAIN(TestFileDialog)

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QStandardPaths>
 
+#include "platform/qt/name_only_icons.h"
 #include "platform/qt/qt_services.h"
 
 namespace velmora {
@@ -53,6 +54,9 @@ void ConfigureFileDialog(QFileDialog &dialog, const DialogSettings &settings, Di
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Listing a folder must never open what it lists: a FIFO, a device or /proc/kmsg would block.
+    dialog.setOption(QFileDialog::DontResolveSymlinks);
+    dialog.setIconProvider(NameOnlyIcons());
     dialog.setAcceptMode(purpose == DialogPurpose::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Any name goes: a new one to save under, or a typed path to a picture the filter hides
     // (loading reports a file that is not there).

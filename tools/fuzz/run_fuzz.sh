@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Velmora — fuzzes the bitmap decoder and the GIF check under AddressSanitizer and
+# UndefinedBehaviorSanitizer for a bounded time (default 120 s): ./tools/fuzz/run_fuzz.sh [seconds]
+# Needs clang (its libFuzzer runtime) and ImageMagick for the seed files.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+seconds="${1:-120}"
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+mkdir -p "$out/corpus"
+cp tests/data/*.bmp tests/data/*.gif "$out/corpus/"
+# Seeds for the packings the sample files lack.
+convert -size 7x5 gradient:red-blue "$out/s.png"
+convert "$out/s.png" -define bmp:format=bmp2 "$out/corpus/core.bmp"
+convert "$out/s.png" -define bmp:format=bmp3 -define bmp:subtype=RGB565 "$out/corpus/565.bmp"
+convert "$out/s.png" -define bmp:format=bmp4 -alpha on -channel A -evaluate set 50% "$out/corpus/v4alpha.bmp"
+convert "$out/s.png" -type palette -compress RLE "$out/corpus/rle8.bmp"
+convert "$out/s.png" -colors 8 -type palette -compress RLE "$out/corpus/rle4.bmp"
+convert -size 40x30 xc: +noise Random -colors 200 "$out/corpus/noise.gif"
+flags=(-std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
+clang++ "${flags[@]}" $(pkg-config --cflags Qt6Gui) tools/fuzz/fuzz_decoders.cpp \
+    platform/qt/bmp_decoder.cpp platform/qt/gif_check.cpp $(pkg-config --libs Qt6Gui) -o "$out/fuzz_decoders"
+# First every cut and every single-byte change (to 0x00, 0xFF and inverted) of each seed...
+mkdir -p "$out/variants"
+python3 - "$out/corpus" "$out/variants" <<'PY'
+import os, sys
+src, dst = sys.argv[1], sys.argv[2]
+n = 0
+for name in sorted(os.listdir(src)):
+    data = open(os.path.join(src, name), 'rb').read()
+    variants = [data[:i] for i in range(len(data))]
+    for i in range(len(data)):
+        for b in (0, 0xFF, data[i] ^ 0xFF):
+            variants.append(data[:i] + bytes([b]) + data[i + 1:])
+    for v in variants:
+        open(os.path.join(dst, '%06d' % n), 'wb').write(v)
+        n += 1
+print('variants:', n)
+PY
+"$out/fuzz_decoders" -runs=0 "$out/variants" 2>&1 | tail -3
+# ...then libFuzzer's own mutations for the time given.
+"$out/fuzz_decoders" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$out/corpus"
