@@ -33,6 +33,7 @@ void MainForm::connectHandlers()
     connect(m_导入客体, &QPushButton::clicked, this, &MainForm::importTarget);
     connect(m_command1, &QPushButton::clicked, this, &MainForm::showGuide);
     connect(m_退出, &QPushButton::clicked, this, &MainForm::quit);
+    connect(&m_save, &BackgroundSave::finished, this, &MainForm::saveFinished);
     connectPointer();
 }
 
@@ -52,6 +53,10 @@ void MainForm::setText(Field f, const std::string &text)
 
 void MainForm::setEnabled(Button button, bool enabled)
 {
+    if (button == Button::保存) {
+        m_saveButtonWanted = enabled;
+        enabled = enabled && !m_save.busy();
+    }
     QPushButton *const buttons[] = {m_校正, m_保存, m_校正点, m_command1};
     buttons[size_t(button)]->setEnabled(enabled);
 }
@@ -91,6 +96,10 @@ void MainForm::keyPressEvent(QKeyEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    if (!finishSaveInFlight()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     m_services.loop.end();
 }

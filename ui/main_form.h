@@ -11,6 +11,7 @@
 #include "core/gain_table.h"
 #include "platform/file_dialog.h"
 #include "platform/form_fields.h"
+#include "platform/qt/background_save.h"
 #include "platform/qt/frame_pacer.h"
 #include "platform/services.h"
 
@@ -51,6 +52,16 @@ public:
     Channels targetChannels() const { return m_targetChannels; }
     const std::string &targetPath() const { return m_targetPath; }
     const DialogSettings &dialogSettings() const { return m_dialog; }
+    // True from 保存 until the file is on disk or the failure is known.
+    bool saving() const { return m_save.busy(); }
+
+public slots:
+    // 文件 > 保存选项: JPEG quality, WebP lossless or lossy.
+    void showSaveOptions();
+
+signals:
+    // A save ended, its message (if any) shown.
+    void saveEnded();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -94,6 +105,9 @@ private:
     void importTarget();
     void reloadTarget();
     void saveTarget();
+    void saveFinished(SaveOutcome outcome);
+    // Waits for a save in flight and reports it; false when it failed, so the window stays.
+    bool finishSaveInFlight();
     bool loadInto(PictureBox *box, const std::string &path);
     static void centre(PictureBox *box);
 
@@ -136,6 +150,12 @@ private:
     Channels m_targetChannels;
     DragOrigin m_dragOrigin;
     std::string m_targetPath;
+    // The photo's file as read, whose camera data a save carries over.
+    QByteArray m_targetFileBytes;
+    BackgroundSave m_save;
+    QString m_savePath;
+    // What the pass last asked of 保存; a save in flight keeps it off until done.
+    bool m_saveButtonWanted = true;
     Gains m_gains;
     DialogSettings m_dialog;
 };

@@ -6,6 +6,10 @@ namespace velmora {
 
 void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuideTitle); }
 
-void MainForm::quit() { m_services.loop.end(); }
+void MainForm::quit()
+{
+    if (finishSaveInFlight())
+        m_services.loop.end();
+}
 
 } // namespace velmora
