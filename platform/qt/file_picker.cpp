@@ -1,5 +1,6 @@
 // Velmora — the file-name dialog on Qt.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -34,7 +35,14 @@ class SaveNameDialog : public QFileDialog {
 public:
     SaveNameDialog(QWidget *parent, std::string filter) : QFileDialog(parent), m_filter(std::move(filter)) {}
 
-    int chosenFilter() const { return int(nameFilters().indexOf(selectedNameFilter())) + 1; }
+    // 1-based. The list shows the filters without their patterns, so the selected text alone may not
+    // name one; the list's own position does.
+    int chosenFilter() const
+    {
+        if (const auto *types = findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+            return types->currentIndex() + 1;
+        return int(nameFilters().indexOf(selectedNameFilter())) + 1;
+    }
 
     void accept() override
     {
