@@ -84,6 +84,7 @@ private slots:
     void exitWaitsForTheFile();
     void exitAfterFailedSaveKeepsWindow();
     void cameraDataFromTheImportedPhoto();
+    void cameraDataTheFormatCannotHold();
     void optionsKeptAndUsed();
     void optionsOutOfRangeFallBack();
 
@@ -194,6 +195,28 @@ void TestSaveWindow::cameraDataFromTheImportedPhoto()
     QCOMPARE(Run(QStringLiteral("exiftool"), {QStringLiteral("-s3"), QStringLiteral("-Make"), QStringLiteral("-Model"),
                                               dir.filePath(QStringLiteral("out.jpg"))}),
              QStringLiteral("Kestrel\nK-7 Pro"));
+}
+
+// WebP has no place for IPTC: the picture is saved, and the user is told what was left out.
+void TestSaveWindow::cameraDataTheFormatCannotHold()
+{
+    QTemporaryDir dir;
+    const QString source = WritePhoto(dir, "camera.jpg", {64, 48});
+    QCOMPARE(Run(QStringLiteral("exiftool"), {QStringLiteral("-q"), QStringLiteral("-overwrite_original"),
+                                              QStringLiteral("-Make=Kestrel"), QStringLiteral("-IPTC:Keywords=harbour"),
+                                              source}), QString());
+    fakes::WindowRig w;
+    Import(w, source);
+    QSignalSpy ended(&w.form, &MainForm::saveEnded);
+    StartSave(w, dir.filePath(QStringLiteral("out.webp")));
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(w.messages.shown.size(), size_t(1));
+    const QString message = QString::fromStdString(w.messages.shown[0].text);
+    QVERIFY2(message.startsWith(QStringLiteral("图片已保存")) && message.contains(QStringLiteral("相机信息")),
+             qPrintable(message));
+    QCOMPARE(Run(QStringLiteral("exiftool"), {QStringLiteral("-s3"), QStringLiteral("-Make"),
+                                              dir.filePath(QStringLiteral("out.webp"))}),
+             QStringLiteral("Kestrel"));
 }
 
 // 保存选项 starts at JPEG 95 and WebP lossless; what is accepted is kept and the next save uses it.

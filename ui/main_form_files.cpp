@@ -18,7 +18,7 @@ namespace {
 // Half the picture area's outer size: every import is centred on this point.
 constexpr int kCentreX = 205;
 constexpr int kCentreY = 255;
-// Camera data sits near the start of a photo's file; a file larger than this is kept without it.
+// A photo's file larger than this is not held in memory for its camera data.
 constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
 
 // The photo's own file, for the camera data a save carries over. The loader reads the same file;
