@@ -1,4 +1,4 @@
-// Velmora — writing the corrected picture: BMP as designed, or PNG, JPEG, TIFF, WebP.
+// Velmora — writing the corrected picture: the 24-bit BMP, or PNG, JPEG, TIFF, WebP.
 #include "platform/qt/picture_saver.h"
 
 #include <algorithm>
