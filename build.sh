@@ -6,12 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # To build and run: the compiler, Qt's widgets, Qt's own Chinese texts and the three Chinese faces
-# the window is drawn in (Song/Ming, Hei, Kai).
+# the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG encoder.
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
-              fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei pkg-config libxcb1-dev)
-# To test: a virtual X server for the test that drives the real window, and its input tool;
-# ImageMagick as the independent reader the picture decoders are checked against.
-TEST_PACKAGES=(xvfb xauth xdotool imagemagick)
+              fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
+              pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins)
+# To test: a virtual X server for the test that drives the real window, and its input tool; decoders
+# and metadata readers that check pictures and saved files independently of the program.
+TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil)
 
 install_missing() {
     local missing=() p

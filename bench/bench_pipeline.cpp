@@ -62,10 +62,10 @@ int Once(const QString &in, const QString &out, bench::Clock::time_point process
         AsTheBoxKeepsIt(loaded.image);
         bench::CorePass(loaded.image, kGains);
     });
-    QString failure;
-    const double saveMs = bench::TimeMs([&] { failure = SavePicture(loaded.image, out); });
-    if (!failure.isEmpty()) {
-        std::fprintf(stderr, "save failed: %s\n", qPrintable(failure));
+    SaveOutcome saved;
+    const double saveMs = bench::TimeMs([&] { saved = SaveBitmap(loaded.image, out); });
+    if (!saved.ok()) {
+        std::fprintf(stderr, "save failed: problem %d, errno %d\n", int(saved.problem), saved.systemError);
         return 1;
     }
     std::printf("once wall_ms=%.1f load_ms=%.1f pass_ms=%.1f save_ms=%.1f peak_kb=%ld\n",

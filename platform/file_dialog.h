@@ -11,18 +11,19 @@ struct DialogSettings {
     std::string filter;      // description|pattern pairs joined by '|'
     int flags = 0;
     std::string initDir;
-    int filterIndex = 1;     // 1-based
+    int filterIndex = 1;     // 1-based; the dialog leaves the chosen one here
     bool cancelError = false;
     std::string fileName;    // the last name chosen
 };
 
 enum class DialogPurpose { Open, Save };
 
-// Shows the dialog modally; the chosen path, or nothing when the user cancelled.
+// Shows the dialog modally; the chosen path, or nothing when the user cancelled. The filter the user
+// chose ends up in `settings.filterIndex`.
 class FilePicker {
 public:
     virtual ~FilePicker() = default;
-    virtual std::optional<std::string> pick(const DialogSettings &settings, DialogPurpose purpose) = 0;
+    virtual std::optional<std::string> pick(DialogSettings &settings, DialogPurpose purpose) = 0;
 };
 
 } // namespace velmora

@@ -15,6 +15,7 @@ namespace {
 
 // Places in the designed window, in its pixels; the menu bar stands above it.
 constexpr QPoint kImportTarget(432 + 3 + 50, 560 + 13 + 8);
+constexpr QPoint kRefresh(848 + 2 + 30, 376 + 16 + 12);
 constexpr QPoint kCorrect(848 + 2 + 30, 376 + 41 + 12);
 constexpr QPoint kSave(848 + 2 + 30, 376 + 66 + 12);
 constexpr QPoint kExit(848 + 2 + 30, 376 + 116 + 12);
@@ -60,6 +61,27 @@ void Click(const QString &window, QPoint at, int button = 1)
     QTest::qWait(150);
     Xdotool({"click", QString::number(button)});
     QTest::qWait(200);
+}
+
+// A picture file's pixels as PIL decodes them (Debian's Python), row by row, red, green, blue.
+QByteArray PilPixels(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"), QStringLiteral("import sys; from PIL import Image; "
+                                                  "sys.stdout.write(Image.open(sys.argv[1]).convert('RGB').tobytes().hex())"),
+             path});
+    p.waitForFinished(30000);
+    return QByteArray::fromHex(p.readAllStandardOutput());
+}
+
+QByteArray RgbBytes(const QImage &image)
+{
+    QByteArray bytes;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            bytes.append(char(qRed(image.pixel(x, y)))).append(char(qGreen(image.pixel(x, y)))).append(char(qBlue(image.pixel(x, y))));
+    return bytes;
 }
 
 // The whole screen, as the X server shows it.
@@ -280,6 +302,18 @@ void TestEndToEnd::correctAPhoto()
             if (saved.pixel(x, y) != expected.pixel(x, y))
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): saved %3, expected %4")
                                      .arg(x).arg(y).arg(QColor(saved.pixel(x, y)).name(), QColor(expected.pixel(x, y)).name())));
+
+    // A typed name.png is saved as PNG under that name; opened again, it shows the corrected photo.
+    Click(window, kSave);
+    QVERIFY(AnswerDialog(m_program.processId(), window, m_home.filePath("name.png")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_home.filePath("name.png")), 5000);
+    QVERIFY(!QFile::exists(m_home.filePath("name.png.bmp")));
+    QVERIFY(PilPixels(m_home.filePath("name.png")) == RgbBytes(expected));
+    Click(window, kRefresh);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == Photo().pixel(10, 10), 5000);
+    Click(window, kImportTarget);
+    QVERIFY(AnswerDialog(m_program.processId(), window, m_home.filePath("name.png")));
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == expected.pixel(10, 10), 5000);
 
     Click(window, kExit);
     // It may already have ended while the click was waited on.

@@ -6,7 +6,9 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPushButton>
 
 #include <atomic>
 #include <chrono>
@@ -77,6 +79,60 @@ private:
 };
 
 QString ByNameType(const char *mime) { return QMimeDatabase().mimeTypeForName(QLatin1String(mime)).comment(); }
+// Which dialog round is running: a wait left over from an earlier round stops.
+int g_round = 0;
+
+// Runs `action` on the modal window once it is a `W`, polling the event loop as the user would wait.
+template <typename W>
+void WhenModal(std::function<void(W *)> action, int triesLeft = 500)
+{
+    const int round = g_round;
+    QTimer::singleShot(10, [action, triesLeft, round] {
+        if (round != g_round)
+            return;
+        auto *w = qobject_cast<W *>(QApplication::activeModalWidget());
+        if (w && w->isVisible())
+            action(w);
+        else if (triesLeft > 0)
+            WhenModal<W>(action, triesLeft - 1);
+    });
+}
+
+// Types `name` into the save dialog, chooses filter `filter` (1-based) and presses its accept button.
+void TypeAndAccept(QFileDialog *dialog, const QString &name, int filter)
+{
+    dialog->selectNameFilter(dialog->nameFilters().value(filter - 1));
+    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+}
+
+struct Answered {
+    std::optional<std::string> picked;
+    QString question;      // the replace question, when one was asked
+    bool dialogStayed = false;
+};
+
+// Saves under `typed` with filter `filter`, answering a replace question with `answer` and then
+// cancelling the file dialog if it is still open.
+Answered SaveThroughDialog(DialogSettings &settings, const QString &typed, int filter, QMessageBox::StandardButton answer)
+{
+    ++g_round;
+    auto result = std::make_shared<Answered>();
+    WhenModal<QFileDialog>([=](QFileDialog *dialog) {
+        TypeAndAccept(dialog, typed, filter);
+        WhenModal<QMessageBox>([=](QMessageBox *box) {
+            result->question = box->text();
+            box->button(answer)->click();
+            WhenModal<QFileDialog>([=](QFileDialog *stillOpen) {
+                result->dialogStayed = true;
+                stillOpen->reject();
+            }, 50);
+        }, 100);
+    });
+    QtFilePicker picker;
+    result->picked = picker.pick(settings, DialogPurpose::Save);
+    return *result;
+}
 
 } // namespace
 
@@ -91,6 +147,8 @@ private slots:
     void startFolder_data();
     void startFolder();
     void typesFromNamesOnly();
+    void replaceQuestion_data();
+    void replaceQuestion();
 };
 
 void TestFileDialog::filtersIgnoreCase_data()
@@ -104,6 +162,9 @@ void TestFileDialog::filtersIgnoreCase_data()
     QTest::newRow("ico") << QString::fromUtf8(text::kOpenFilter) << 4 << QStringList{"app.ICO"};
     QTest::newRow("save") << QString::fromUtf8(text::kSaveFilter) << 1
                           << QStringList{"Mixed.Bmp", "PHOTO.BMP", "photo.bmp"};
+    QTest::newRow("save JPEG, two patterns") << QString::fromUtf8(text::kSaveFilter) << 3
+                                             << QStringList{"Holiday.JPG", "face.jpg", "scan.Jpeg"};
+    QTest::newRow("save WebP") << QString::fromUtf8(text::kSaveFilter) << 5 << QStringList{"shot.WebP"};
 }
 
 void TestFileDialog::filtersIgnoreCase()
@@ -112,7 +173,8 @@ void TestFileDialog::filtersIgnoreCase()
     QFETCH(int, index);
     QFETCH(QStringList, listed);
     QTemporaryDir dir;
-    for (const char *name : {"photo.bmp", "PHOTO.BMP", "Mixed.Bmp", "face.jpg", "Holiday.JPG", "app.ICO", "notes.txt"})
+    for (const char *name : {"photo.bmp", "PHOTO.BMP", "Mixed.Bmp", "face.jpg", "Holiday.JPG", "app.ICO", "notes.txt", "scan.Jpeg",
+                             "shot.WebP"})
         Touch(dir.filePath(QString::fromUtf8(name)));
     DialogSettings settings;
     settings.filter = filter.toStdString();
@@ -206,6 +268,60 @@ void TestFileDialog::typesFromNamesOnly()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.selectedFiles().value(0), fifos[1]);
     QVERIFY2(!watch.opened(), "the dialog opened a FIFO it was listing");
+}
+
+void TestFileDialog::replaceQuestion_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("askedAbout"); // empty: no question
+    QTest::addColumn<bool>("picked");
+    const int yes = QMessageBox::Yes, no = QMessageBox::No;
+    QTest::newRow("completed name exists, no") << "photo" << 1 << no << "photo.bmp" << false;
+    QTest::newRow("completed name exists, yes") << "photo" << 1 << yes << "photo.bmp" << true;
+    QTest::newRow("typed name exists, no") << "photo.bmp" << 3 << no << "photo.bmp" << false;
+    QTest::newRow("other case exists") << "PHOTO.BMP" << 1 << no << "" << true;
+    QTest::newRow("other format's name is free") << "photo" << 2 << no << "" << true;
+    QTest::newRow("new name") << "fresh" << 1 << no << "" << true;
+}
+
+// Saving onto an existing file asks first, with the dialog's own question, about the name that will
+// really be written; "no" leaves the file as it was and the dialog open.
+void TestFileDialog::replaceQuestion()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, filter);
+    QFETCH(int, answer);
+    QFETCH(QString, askedAbout);
+    QFETCH(bool, picked);
+    QTemporaryDir dir;
+    {
+        QFile existing(dir.filePath(QStringLiteral("photo.bmp")));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("an earlier photo");
+    }
+    DialogSettings settings;
+    settings.filter = text::kSaveFilter;
+    settings.filterIndex = 1;
+    settings.initDir = dir.path().toStdString();
+    const Answered answered = SaveThroughDialog(settings, typed, filter, QMessageBox::StandardButton(answer));
+
+    if (askedAbout.isEmpty()) {
+        QCOMPARE(answered.question, QString());
+    } else {
+        QCOMPARE(answered.question, QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg(askedAbout));
+        QVERIFY2(!answered.question.contains(QLatin1String("already exists")), qPrintable(answered.question));
+    }
+    QCOMPARE(answered.picked.has_value(), picked);
+    QCOMPARE(answered.dialogStayed, !picked);
+    if (picked) {
+        QCOMPARE(QString::fromStdString(*answered.picked), dir.filePath(typed));
+        QCOMPARE(settings.filterIndex, filter);
+    }
+    QFile existing(dir.filePath(QStringLiteral("photo.bmp")));
+    QVERIFY(existing.open(QIODevice::ReadOnly));
+    QCOMPARE(existing.readAll(), QByteArray("an earlier photo"));
 }
 
 QTEST_MAIN(TestFileDialog)

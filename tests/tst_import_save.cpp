@@ -1,6 +1,8 @@
 // Velmora tests — pictures into the window and out of it, through the one file dialog.
 #include <QtTest>
 
+#include <cstring>
+
 #include "fakes/window_rig.h"
 #include "ui/startup.h"
 #include "ui/window_texts.h"
@@ -18,6 +20,18 @@ QString WritePicture(const QTemporaryDir &dir, const char *name, QSize size, QRg
     return path;
 }
 
+// Pixels only: a file read back carries its colour profile, the window's picture none.
+bool SamePixels(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size())
+        return false;
+    for (int row = 0; row < x.height(); ++row)
+        if (std::memcmp(x.constScanLine(row), y.constScanLine(row), size_t(x.width()) * 4) != 0)
+            return false;
+    return true;
+}
+
 // Clicks `button` and answers the dialog it opens with `path`.
 void ClickAnswering(fakes::WindowRig &w, const char *button, const QString &path)
 {
@@ -30,6 +44,18 @@ void ClickCancelling(fakes::WindowRig &w, const char *button)
 {
     w.picker.answers.push_back(std::nullopt);
     w.button(button)->click();
+}
+
+// Clicks 保存, answers its dialog with `path` (and the filter `filter`, 1-based, when given) and
+// waits until the file is on disk or its failure reported.
+void SaveAnswering(fakes::WindowRig &w, const QString &path, int filter = 0)
+{
+    if (filter > 0)
+        w.picker.filters.push_back(filter);
+    QSignalSpy ended(&w.form, &MainForm::saveEnded);
+    ClickAnswering(w, "保存", path);
+    QVERIFY(ended.count() == 1 || ended.wait(20000));
+    QVERIFY(!w.form.saving());
 }
 
 void TypeDifferences(fakes::WindowRig &w, const char *r, const char *g, const char *b)
@@ -124,10 +150,11 @@ void TestImportSave::saveDialogKeepsEarlierSettings()
     fakes::WindowRig w;
     const QString path = WritePicture(dir, "photo.bmp", {10, 10});
     ClickAnswering(w, "导入客体", path);
-    ClickAnswering(w, "保存", dir.filePath(QStringLiteral("saved")));
+    SaveAnswering(w, dir.filePath(QStringLiteral("saved")));
     const auto &[settings, purpose] = w.picker.seen[1];
     QCOMPARE(purpose, DialogPurpose::Save);
-    QCOMPARE(settings.filter, "BMP图像(*.BMP)|*.BMP");
+    QCOMPARE(settings.filter, "BMP图像(*.BMP)|*.BMP|PNG图像(*.PNG)|*.PNG|JPEG图像(*.JPG;*.JPEG)|*.JPG;*.JPEG"
+                              "|TIFF图像(*.TIF;*.TIFF)|*.TIF;*.TIFF|WebP图像(*.WEBP)|*.WEBP");
     QCOMPARE(settings.filterIndex, 1);
     QCOMPARE(settings.flags, 16);
     QCOMPARE(settings.initDir, "d:"); // not set for saving: kept from the import
@@ -228,17 +255,31 @@ void TestImportSave::refreshBeforeAnyImport()
 void TestImportSave::saveNamingAndContent_data()
 {
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("filter");
     QTest::addColumn<QString>("written");
-    QTest::newRow("bare name") << "corrected" << "corrected.bmp";
-    QTest::newRow("name with extension") << "photo.bmp" << "photo.bmp.bmp";
-    QTest::newRow("chinese name") << "照片" << "照片.bmp";
+    QTest::addColumn<QByteArray>("signature");
+    const QByteArray bmp("BM"), png("\x89PNG"), jpeg("\xFF\xD8\xFF"), tiff("II*\0"), webp("RIFF");
+    QTest::newRow("bare name") << "corrected" << 0 << "corrected.bmp" << bmp;
+    QTest::newRow("name ending in .bmp") << "saved.bmp" << 0 << "saved.bmp" << bmp;
+    QTest::newRow("name ending in .BMP") << "SAVED.BMP" << 0 << "SAVED.BMP" << bmp;
+    QTest::newRow("chinese name") << "照片" << 0 << "照片.bmp" << bmp;
+    QTest::newRow("other dot in the name") << "photo.v2" << 0 << "photo.v2.bmp" << bmp;
+    QTest::newRow("typed .png, BMP filter") << "name.png" << 1 << "name.png" << png;
+    QTest::newRow("typed .Jpeg, BMP filter") << "name.Jpeg" << 1 << "name.Jpeg" << jpeg;
+    QTest::newRow("PNG filter") << "corrected" << 2 << "corrected.png" << png;
+    QTest::newRow("JPEG filter") << "corrected" << 3 << "corrected.jpg" << jpeg;
+    QTest::newRow("TIFF filter") << "corrected" << 4 << "corrected.tif" << tiff;
+    QTest::newRow("WebP filter") << "corrected" << 5 << "corrected.webp" << webp;
+    QTest::newRow("typed .bmp, WebP filter") << "name.bmp" << 5 << "name.bmp" << bmp;
 }
 
 // The saved bitmap reads back as the corrected picture, whatever name was typed.
 void TestImportSave::saveNamingAndContent()
 {
     QFETCH(QString, typed);
+    QFETCH(int, filter);
     QFETCH(QString, written);
+    QFETCH(QByteArray, signature);
     QTemporaryDir dir;
     fakes::WindowRig w;
     QImage photo(7, 5, QImage::Format_RGB32);
@@ -254,11 +295,17 @@ void TestImportSave::saveNamingAndContent()
     QVERIFY(corrected != photo);
 
     for (int i = 0; i < 2; ++i) { // twice under one name: the same file both times
-        ClickAnswering(w, "保存", dir.filePath(typed));
+        SaveAnswering(w, dir.filePath(typed), filter);
+        QCOMPARE(w.picker.seen.back().first.filterIndex, 1); // BMP is chosen at the start of every save
     }
     QVERIFY(w.messages.shown.empty());
-    const QImage saved(dir.filePath(written));
-    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), corrected);
+    QFile file(dir.filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(signature.size()) == signature);
+    if (!written.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)
+        && !written.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive)) {
+        QVERIFY(SamePixels(QImage(dir.filePath(written)), corrected));
+    }
     QStringList files = QDir(dir.path()).entryList(QDir::Files);
     files.sort();
     QStringList expectedFiles{"photo.bmp", written};
@@ -271,10 +318,12 @@ void TestImportSave::saveIntoUnwritableFolder()
     QTemporaryDir dir;
     fakes::WindowRig w;
     const QString target = dir.filePath(QStringLiteral("missing/photo"));
-    ClickAnswering(w, "保存", target);
+    SaveAnswering(w, target);
     QCOMPARE(w.messages.shown.size(), size_t(1));
     const QString message = QString::fromStdString(w.messages.shown[0].text);
-    QVERIFY2(message.startsWith(QStringLiteral("无法保存图片")) && message.contains(target + ".bmp"), qPrintable(message));
+    QVERIFY2(message.startsWith(QStringLiteral("无法保存图片")) && message.contains(target + ".bmp")
+                 && message.contains(QStringLiteral("文件夹不存在")),
+             qPrintable(message));
     QVERIFY(!QFile::exists(target + ".bmp"));
     QVERIFY(w.button("保存")->isEnabled());
 }

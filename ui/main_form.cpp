@@ -35,6 +35,7 @@ void MainForm::connectHandlers()
     connect(button(Button::ImportTarget), &QPushButton::clicked, this, &MainForm::importTarget);
     connect(button(Button::Help), &QPushButton::clicked, this, &MainForm::showGuide);
     connect(button(Button::Quit), &QPushButton::clicked, this, &MainForm::quit);
+    connect(&m_save, &BackgroundSave::finished, this, &MainForm::saveFinished);
     connectPointer();
 }
 
@@ -87,9 +88,11 @@ void MainForm::updateButtons()
 {
     const bool others = !m_passRunning && !m_awaitingCompletedPass;
     button(Button::Correct)->setEnabled(!m_passRunning);
-    for (Button b : {Button::Save, Button::Refresh, Button::Help})
+    for (Button b : {Button::Refresh, Button::Help})
         button(b)->setEnabled(others);
-    m_commands.save->setEnabled(others);
+    // A save in flight keeps 保存 off until its file is on disk.
+    button(Button::Save)->setEnabled(others && !m_save.busy());
+    m_commands.save->setEnabled(others && !m_save.busy());
     m_commands.refresh->setEnabled(others);
     m_commands.guide->setEnabled(others);
     m_commands.undo->setEnabled(!m_passRunning && m_history.canUndo());
@@ -124,6 +127,10 @@ void MainForm::keyPressEvent(QKeyEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    if (!finishSaveInFlight()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     m_services.loop.end();
 }

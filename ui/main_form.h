@@ -12,6 +12,7 @@
 #include "core/colour_word.h"
 #include "core/refusal.h"
 #include "platform/file_dialog.h"
+#include "platform/qt/background_save.h"
 #include "platform/services.h"
 #include "ui/controls.h"
 #include "ui/correction_history.h"
@@ -80,6 +81,8 @@ public:
     Channels targetChannels() const { return m_targetChannels; }
     const std::string &targetPath() const { return m_targetPath; }
     const DialogSettings &dialogSettings() const { return m_dialog; }
+    // True from 保存 until the file is on disk or the failure is known.
+    bool saving() const { return m_save.busy(); }
 
     const Commands &commands() const { return m_commands; }
 
@@ -92,6 +95,14 @@ public:
     // How long a pass runs rows before it lets the window's events run; 0 lets them run after
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
+
+public slots:
+    // 文件 > 保存选项: JPEG quality, WebP lossless or lossy.
+    void showSaveOptions();
+
+signals:
+    // A save ended, its message (if any) shown.
+    void saveEnded();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -138,6 +149,9 @@ private:
     void importTarget();
     void reloadTarget();
     void saveTarget();
+    void saveFinished(SaveOutcome outcome);
+    // Waits for a save in flight and reports it; false when it failed, so the window stays.
+    bool finishSaveInFlight();
     bool loadInto(PictureBox *box, const std::string &path);
     static void centre(PictureBox *box);
 
@@ -186,6 +200,10 @@ private:
     Channels m_targetChannels;
     DragOrigin m_dragOrigin;
     std::string m_targetPath;
+    // The photo's file as read, whose camera data a save carries over.
+    QByteArray m_targetFileBytes;
+    BackgroundSave m_save;
+    QString m_savePath;
     DialogSettings m_dialog;
     bool m_passRunning = false;
     // After a difference refused as too large, only 校正 comes back until a pass completes.

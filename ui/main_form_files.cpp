@@ -1,10 +1,15 @@
-// Velmora — pictures in and out: the two imports, refresh from the file, save as a bitmap.
+// Velmora — pictures in and out: the two imports, refresh from the file, save in the chosen format.
 #include <cmath>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 
 #include "platform/qt/picture_box.h"
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/picture_saver.h"
 #include "ui/main_form.h"
+#include "ui/save_options_dialog.h"
 #include "ui/window_texts.h"
 
 namespace velmora {
@@ -13,6 +18,21 @@ namespace {
 // Half the picture area's outer size: every import is centred on this point.
 constexpr int kCentreX = 205;
 constexpr int kCentreY = 255;
+// A photo's file larger than this is not held in memory for its camera data.
+constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
+
+// The photo's own file, for the camera data a save carries over. The loader reads the same file;
+// when it hands over the bytes it decoded, they belong here instead of a second read.
+QByteArray PhotoFileBytes(const std::string &path)
+{
+    const QString name = QString::fromStdString(path);
+    if (!QFileInfo(name).isFile())
+        return {};
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential() || file.size() > kMaxKeptFileBytes)
+        return {};
+    return file.readAll();
+}
 } // namespace
 
 // The one dialog's settings persist between uses; nothing changes when the user cancels.
@@ -80,6 +100,7 @@ void MainForm::openTarget(const std::string &path)
         return;
     }
     m_targetPath = path;
+    m_targetFileBytes = PhotoFileBytes(m_targetPath);
     m_targetPicture->setVisible(true);
     centre(m_targetPicture);
     photoLoaded();
@@ -93,18 +114,52 @@ void MainForm::reloadTarget()
         m_targetPicture->clearPicture();
     else if (!loadInto(m_targetPicture, m_targetPath))
         return;
+    else
+        m_targetFileBytes = PhotoFileBytes(m_targetPath);
     photoLoaded();
 }
 
+// The file is written beside the window's thread; 保存 stays off until it is on disk or has failed.
 void MainForm::saveTarget()
 {
+    if (m_save.busy())
+        return;
     const auto name = askFileName(DialogPurpose::Save);
     if (!name)
         return;
-    const QString path = QString::fromStdString(*name + text::kSaveExtension);
-    const QString failure = SavePicture(m_targetPicture->image(), path);
-    if (!failure.isEmpty())
-        m_services.messages.show(text::SaveFailedMessage(path, failure).toStdString(), text::kAppTitle);
+    m_savePath = CompleteSaveName(QString::fromStdString(*name), m_dialog.filter, m_dialog.filterIndex);
+    // The picture is shared, not copied: a pass or import meanwhile gets its own copy.
+    SaveRequest request{m_targetPicture->image(), m_savePath, FormatOfName(m_savePath).value_or(SaveFormat::Bmp),
+                        LoadSaveOptions(), m_targetFileBytes};
+    m_save.start([request = std::move(request)] { return SavePicture(request); });
+    updateButtons();
+}
+
+void MainForm::saveFinished(SaveOutcome outcome)
+{
+    updateButtons();
+    if (!outcome.ok())
+        m_services.messages.show(text::SaveFailedMessage(m_savePath, text::SaveProblemText(outcome)).toStdString(),
+                                 text::kAppTitle);
+    else if (outcome.cameraDataDropped)
+        m_services.messages.show(text::CameraDataDroppedMessage(m_savePath).toStdString(), text::kAppTitle);
+    emit saveEnded();
+}
+
+bool MainForm::finishSaveInFlight()
+{
+    if (!m_save.busy())
+        return true;
+    const SaveOutcome outcome = m_save.wait();
+    saveFinished(outcome);
+    return outcome.ok();
+}
+
+void MainForm::showSaveOptions()
+{
+    SaveOptionsDialog dialog(LoadSaveOptions(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        StoreSaveOptions(dialog.options());
 }
 
 } // namespace velmora

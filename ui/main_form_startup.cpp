@@ -8,6 +8,10 @@ void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuide
 
 void MainForm::showAbout() { m_services.messages.show(text::kAbout, text::kAboutTitle); }
 
-void MainForm::quit() { m_services.loop.end(); }
+void MainForm::quit()
+{
+    if (finishSaveInFlight())
+        m_services.loop.end();
+}
 
 } // namespace velmora

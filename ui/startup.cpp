@@ -1,6 +1,8 @@
 // Velmora — what happens before the window is shown.
 #include "ui/startup.h"
 
+#include <csignal>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -26,7 +28,10 @@ void ConfigureApplication()
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
     SetPictureMemoryLimit();
+    IgnoreFileSizeSignal();
 }
+
+void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop, const std::function<bool()> &handOver)
 {

@@ -36,4 +36,40 @@ QString SaveFailedMessage(const QString &path, const QString &reason)
     return QStringLiteral("无法保存图片“%1”：%2。").arg(QDir::toNativeSeparators(path), reason);
 }
 
+QString SaveProblemText(const SaveOutcome &outcome)
+{
+    switch (outcome.problem) {
+    case SaveProblem::None:
+        return {};
+    case SaveProblem::IsFolder:
+        return QStringLiteral("已有同名的文件夹");
+    case SaveProblem::ReadOnlyFile:
+        return QStringLiteral("该文件是只读的，未被替换");
+    case SaveProblem::NoPermission:
+        return QStringLiteral("没有在该文件夹中写入文件的权限");
+    case SaveProblem::NoFolder:
+        return QStringLiteral("文件夹不存在");
+    case SaveProblem::ReadOnlyDisk:
+        return QStringLiteral("该磁盘是只读的");
+    case SaveProblem::DiskFull:
+        return QStringLiteral("磁盘已满");
+    case SaveProblem::FileSizeLimit:
+        return QStringLiteral("文件超过了系统允许本程序写入的大小");
+    case SaveProblem::NameTooLong:
+        return QStringLiteral("文件名太长");
+    case SaveProblem::TooLargeForFormat:
+        return QStringLiteral("图片太大，无法保存为这种格式");
+    case SaveProblem::EncodeFailed:
+        return QStringLiteral("无法把图片编码为这种格式");
+    case SaveProblem::OtherError:
+        break;
+    }
+    return QStringLiteral("写入文件时出错（系统错误 %1）").arg(outcome.systemError);
+}
+
+QString CameraDataDroppedMessage(const QString &path)
+{
+    return QStringLiteral("图片已保存到“%1”，但照片的相机信息未能全部写入该文件。").arg(QDir::toNativeSeparators(path));
+}
+
 } // namespace velmora::text

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/refusal.h"
+#include "platform/qt/save_outcome.h"
 
 namespace velmora::text {
 
@@ -25,8 +26,9 @@ inline constexpr const char *kSwatchTip = "将鼠标移到理想皮肤处点击�
 
 inline constexpr const char *kOpenFilter =
     "BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico";
-inline constexpr const char *kSaveFilter = "BMP图像(*.BMP)|*.BMP";
-inline constexpr const char *kSaveExtension = ".bmp";
+inline constexpr const char *kSaveFilter =
+    "BMP图像(*.BMP)|*.BMP|PNG图像(*.PNG)|*.PNG|JPEG图像(*.JPG;*.JPEG)|*.JPG;*.JPEG|TIFF图像(*.TIF;*.TIFF)|*.TIF;*.TIFF"
+    "|WebP图像(*.WEBP)|*.WEBP";
 inline constexpr const char *kImportFolder = "d:";
 
 // The menu bar: menus, then each command's caption with its mnemonic.
@@ -64,5 +66,17 @@ QString PointerText(float x, float y);
 // The message for a picture that could not be opened or saved.
 QString OpenFailedMessage(const QString &path, const QString &reason);
 QString SaveFailedMessage(const QString &path, const QString &reason);
+// What went wrong in a save, from the error the system gave.
+QString SaveProblemText(const SaveOutcome &outcome);
+// A save that succeeded without the photo's camera data.
+QString CameraDataDroppedMessage(const QString &path);
+
+// 保存选项.
+inline constexpr const char *kSaveOptionsTitle = "保存选项";
+inline constexpr const char *kJpegQuality = "JPEG质量(&Q)：";
+inline constexpr const char *kWebpGroup = "WebP";
+inline constexpr const char *kWebpLossless = "无损(&L)";
+inline constexpr const char *kWebpLossy = "有损(&Y)";
+inline constexpr const char *kWebpQuality = "WebP质量(&W)：";
 
 } // namespace velmora::text

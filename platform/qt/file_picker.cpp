@@ -1,28 +1,72 @@
 // Velmora — the file-name dialog on Qt.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 #include "platform/qt/name_only_icons.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/save_format.h"
 
 namespace velmora {
 
 namespace {
 
 // "*.BMP" becomes "*.[bB][mM][pP]": file names on Linux are case-sensitive, filters here are not.
+// Patterns are given separated by ';' and handed to Qt separated by spaces.
 QString CaselessPattern(const QString &pattern)
 {
     QString out;
     for (const QChar c : pattern) {
-        if (c.isLetter() && c.toLower() != c.toUpper())
+        if (c == QLatin1Char(';'))
+            out += QLatin1Char(' ');
+        else if (c.isLetter() && c.toLower() != c.toUpper())
             out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
         else
             out += c;
     }
     return out;
 }
+
+// Asks before a save replaces a file, about the name that will really be written: the typed name
+// completed with the chosen filter's extension. Qt's own question would ask about the typed name.
+class SaveNameDialog : public QFileDialog {
+public:
+    SaveNameDialog(QWidget *parent, std::string filter) : QFileDialog(parent), m_filter(std::move(filter)) {}
+
+    // 1-based. The list shows the filters without their patterns, so the selected text alone may not
+    // name one; the list's own position does.
+    int chosenFilter() const
+    {
+        if (const auto *types = findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+            return types->currentIndex() + 1;
+        return int(nameFilters().indexOf(selectedNameFilter())) + 1;
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && !files.isEmpty() && !QFileInfo(files.first()).isDir()) {
+            const QFileInfo target(CompleteSaveName(files.first(), m_filter, chosenFilter()));
+            if (target.exists() && !target.isDir() && !confirmReplace(target.fileName()))
+                return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    // The same question, title and default answer as Qt's dialog asks in its own accept().
+    bool confirmReplace(const QString &name)
+    {
+        const QString question = QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg(name);
+        return QMessageBox::warning(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    std::string m_filter;
+};
 
 // "desc|pattern|desc|pattern" to Qt's filters. The dialog shows the description as it stands and
 // matches by the caseless pattern in the trailing brackets, which it hides.
@@ -53,6 +97,7 @@ void ConfigureFileDialog(QFileDialog &dialog, const DialogSettings &settings, Di
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // SaveNameDialog asks instead, about the completed name.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     // Listing a folder must never open what it lists: a FIFO, a device or /proc/kmsg would block.
     dialog.setOption(QFileDialog::DontResolveSymlinks);
@@ -72,12 +117,14 @@ void ConfigureFileDialog(QFileDialog &dialog, const DialogSettings &settings, Di
         dialog.selectFile(QString::fromStdString(settings.fileName));
 }
 
-std::optional<std::string> QtFilePicker::pick(const DialogSettings &settings, DialogPurpose purpose)
+std::optional<std::string> QtFilePicker::pick(DialogSettings &settings, DialogPurpose purpose)
 {
-    QFileDialog dialog(QApplication::activeWindow());
+    SaveNameDialog dialog(QApplication::activeWindow(), settings.filter);
     ConfigureFileDialog(dialog, settings, purpose);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (dialog.chosenFilter() >= 1)
+        settings.filterIndex = dialog.chosenFilter();
     return dialog.selectedFiles().first().toStdString();
 }
 

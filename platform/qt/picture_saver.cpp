@@ -1,19 +1,26 @@
-// Velmora — writing pictures as Windows bitmaps.
+// Velmora — writing the corrected picture: the 24-bit BMP, or PNG, JPEG, TIFF, WebP.
 #include "platform/qt/picture_saver.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
-#include <fcntl.h>
-
-#include <QSaveFile>
+#include <QBuffer>
+#include <QColorSpace>
+#include <QImageWriter>
 #include <QtEndian>
+
+#include "platform/qt/atomic_file.h"
+#include "platform/qt/jpeg_writer.h"
+#include "platform/qt/metadata_copy.h"
 
 namespace velmora {
 
 namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
+constexpr int kWebpMaxSide = 16383;
+constexpr int kJpegMaxSide = 65500;
 
 QByteArray BitmapHeader(int width, int height, quint32 imageBytes)
 {
@@ -53,75 +60,121 @@ void PackBitmapRow(const quint32 *in, int width, char *out)
     }
 }
 
-// Starts writing what is already written out to disk, so the flush before the rename has
-// little left to wait for.
-void StartWriteback(QSaveFile &file, qint64 upTo)
+QImage Opaque32(const QImage &source)
 {
-#if defined(__linux__)
-    file.flush();
-    sync_file_range(file.handle(), 0, upTo, SYNC_FILE_RANGE_WRITE);
-#else
-    Q_UNUSED(file);
-    Q_UNUSED(upTo);
-#endif
+    return source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+               ? source
+               : source.convertToFormat(QImage::Format_RGB32);
 }
 
-QString WriteFailure(const QSaveFile &file)
+// The sRGB profile every encoded format carries: the pixels are sRGB from loading on.
+QByteArray SrgbProfile() { return QColorSpace(QColorSpace::SRgb).iccProfile(); }
+
+std::optional<QByteArray> EncodeWithQt(const QImage &source, const char *format, int quality, int compression)
 {
-    switch (file.error()) {
-    case QFileDevice::OpenError:
-    case QFileDevice::PermissionsError:
-        return QStringLiteral("无法在该文件夹中写入文件（没有权限或文件夹不存在）");
-    case QFileDevice::RenameError:
-        return QStringLiteral("无法替换原有文件");
-    default:
-        // A write that stops part-way: the disk is full or the file grew past what the system allows.
-        return QStringLiteral("写入文件失败，磁盘可能已满");
+    QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    rgb.setColorSpace(QColorSpace(QColorSpace::SRgb));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    if (compression >= 0)
+        writer.setCompression(compression);
+    if (!writer.write(rgb))
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QByteArray> Encode(const QImage &image, SaveFormat format, const SaveOptions &options)
+{
+    switch (format) {
+    case SaveFormat::Png:
+        return EncodeWithQt(image, "png", -1, -1);
+    case SaveFormat::Tiff:
+        return EncodeWithQt(image, "tiff", -1, 1); // LZW, lossless
+    case SaveFormat::WebP:
+        // Qt's WebP writer encodes losslessly at quality 100.
+        return EncodeWithQt(image, "webp", options.webpLossless ? 100 : std::clamp(options.webpQuality, 1, 99), -1);
+    case SaveFormat::Jpeg:
+        return EncodeJpeg(image, options.jpegQuality, SrgbProfile());
+    case SaveFormat::Bmp:
+        break;
     }
+    return std::nullopt;
+}
+
+bool TooLargeFor(SaveFormat format, QSize size)
+{
+    const int side = std::max(size.width(), size.height());
+    return (format == SaveFormat::WebP && side > kWebpMaxSide) || (format == SaveFormat::Jpeg && side > kJpegMaxSide);
+}
+
+SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path)
+{
+    AtomicFile file(path);
+    SaveOutcome outcome = file.open();
+    if (outcome.ok())
+        outcome = file.write(bytes.constData(), bytes.size());
+    if (outcome.ok())
+        outcome = file.commit();
+    return outcome;
 }
 
 } // namespace
 
-QString SavePicture(const QImage &source, const QString &path)
+SaveOutcome SaveBitmap(const QImage &source, const QString &path)
 {
-    const QImage image = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
-                             ? source
-                             : source.convertToFormat(QImage::Format_RGB32);
+    const QImage image = Opaque32(source);
     const int width = image.width();
     const int height = image.height();
     const qint64 rowBytes = (qint64{width} * 3 + 3) & ~qint64{3};
     if (width <= 0 || height <= 0 || rowBytes * height > 0xFFFFFFFFLL - 54)
-        return QStringLiteral("图片太大，无法保存为BMP格式");
+        return {SaveProblem::TooLargeForFormat};
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return WriteFailure(file);
-    file.write(BitmapHeader(width, height, static_cast<quint32>(rowBytes * height)));
+    AtomicFile file(path);
+    if (SaveOutcome opened = file.open(); !opened.ok())
+        return opened;
+    const QByteArray header = BitmapHeader(width, height, static_cast<quint32>(rowBytes * height));
+    if (SaveOutcome wrote = file.write(header.constData(), header.size()); !wrote.ok())
+        return wrote;
 
     // Rows go out in batches of about a megabyte: few system calls, little extra memory.
     const int rowsPerBatch = static_cast<int>(std::max<qint64>(1, kMegabyte / rowBytes));
     std::vector<char> batch(static_cast<std::size_t>(rowBytes * rowsPerBatch), '\0');
-    qint64 written = 54, sinceWriteback = 0;
+    qint64 sinceWriteback = 0;
     for (int y = height - 1; y >= 0;) {
         char *out = batch.data();
         int rows = 0;
         for (; rows < rowsPerBatch && y >= 0; ++rows, --y, out += rowBytes)
             PackBitmapRow(reinterpret_cast<const quint32 *>(image.constScanLine(y)), width, out);
-        if (file.write(batch.data(), rowBytes * rows) != rowBytes * rows) {
-            const QString reason = WriteFailure(file);
-            file.cancelWriting();
-            return reason;
-        }
-        written += rowBytes * rows;
+        if (SaveOutcome wrote = file.write(batch.data(), rowBytes * rows); !wrote.ok())
+            return wrote;
+        // Writing out early leaves the final flush little to wait for.
         sinceWriteback += rowBytes * rows;
         if (sinceWriteback >= 8 * kMegabyte) {
-            StartWriteback(file, written);
+            file.startWriteback();
             sinceWriteback = 0;
         }
     }
-    if (!file.commit())
-        return WriteFailure(file);
-    return {};
+    return file.commit();
+}
+
+SaveOutcome SavePicture(const SaveRequest &request)
+{
+    if (request.format == SaveFormat::Bmp)
+        return SaveBitmap(request.image, request.path);
+    if (request.image.isNull())
+        return {SaveProblem::EncodeFailed};
+    if (TooLargeFor(request.format, request.image.size()))
+        return {SaveProblem::TooLargeForFormat};
+    const std::optional<QByteArray> encoded = Encode(request.image, request.format, request.options);
+    if (!encoded)
+        return {SaveProblem::EncodeFailed};
+    const CopiedMetadata withMetadata = CopyMetadata(request.original, *encoded, request.image.size());
+    SaveOutcome outcome = WriteWhole(withMetadata.bytes, request.path);
+    outcome.cameraDataDropped = outcome.ok() && withMetadata.dropped;
+    return outcome;
 }
 
 } // namespace velmora

@@ -47,7 +47,7 @@ private:
 
 class QtFilePicker : public FilePicker {
 public:
-    std::optional<std::string> pick(const DialogSettings &settings, DialogPurpose purpose) override;
+    std::optional<std::string> pick(DialogSettings &settings, DialogPurpose purpose) override;
 };
 
 // Qt's dialog set up from the settings: filters whatever the case, the start folder, the name.

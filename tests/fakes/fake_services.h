@@ -64,12 +64,17 @@ public:
     bool running;
 };
 
-// Answers each dialog with the next queued name (nothing = the user cancelled).
+// Answers each dialog with the next queued name (nothing = the user cancelled), choosing the next
+// queued filter when there is one.
 class Picker : public FilePicker {
 public:
-    std::optional<std::string> pick(const DialogSettings &settings, DialogPurpose purpose) override
+    std::optional<std::string> pick(DialogSettings &settings, DialogPurpose purpose) override
     {
         seen.emplace_back(settings, purpose);
+        if (!filters.empty()) {
+            settings.filterIndex = filters.front();
+            filters.pop_front();
+        }
         if (answers.empty())
             return std::nullopt;
         auto answer = answers.front();
@@ -77,6 +82,7 @@ public:
         return answer;
     }
     std::deque<std::optional<std::string>> answers;
+    std::deque<int> filters;
     std::vector<std::pair<DialogSettings, DialogPurpose>> seen;
 };
 
