@@ -32,6 +32,7 @@ void MainForm::connectHandlers()
     connect(button(Button::Help), &QPushButton::clicked, this, &MainForm::showGuide);
     connect(button(Button::Quit), &QPushButton::clicked, this, &MainForm::quit);
     connectPointer();
+    connectView();
 }
 
 void MainForm::correct()

@@ -59,7 +59,7 @@ void MainForm::importReference()
 {
     const auto path = askFileName(DialogPurpose::Open);
     if (path && loadInto(m_referencePicture, *path))
-        centre(m_referencePicture);
+        placeImported(m_referencePicture);
 }
 
 void MainForm::importTarget()
@@ -69,7 +69,7 @@ void MainForm::importTarget()
         return;
     m_targetPath = *path;
     m_targetPicture->setVisible(true);
-    centre(m_targetPicture);
+    placeImported(m_targetPicture);
 }
 
 // Throws away a correction: the photo comes back from its file where it stands.
