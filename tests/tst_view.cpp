@@ -109,6 +109,7 @@ private slots:
     void viewActsOnTheAreaLastPointedAt();
     void wheelZoomsAroundThePointer_data();
     void wheelZoomsAroundThePointer();
+    void wheelBesideThePicture();
     void samplesThePixelUnderThePointer_data();
     void samplesThePixelUnderThePointer();
     void dragMovesByTheViewOffset();
@@ -231,6 +232,24 @@ void TestView::wheelZoomsAroundThePointer()
     const int slack = zoom < 1 ? 1 : 0;
     QVERIFY2(std::abs(under.red - 37) <= slack && std::abs(under.green - 81) <= slack,
              qPrintable(QStringLiteral("%1, %2").arg(under.red).arg(under.green)));
+}
+
+// Over the area beside a picture the wheel zooms that area's picture, keeping the point under the pointer.
+void TestView::wheelBesideThePicture()
+{
+    Shown w;
+    PictureBox *area = w.box("Picture3");
+    w.reference->move(100, 100);
+    const QPoint at(60, 70); // in the area, above and left of the picture
+    const QPointF pointer = QPointF(at) + QPointF(0.5, 0.5);
+    const QPointF before = QPointF(w.reference->mapTo(area, QPoint(2, 2))) - pointer;
+    Wheel(area, at, -120);
+    QCOMPARE(w.reference->zoom(), 2.0 / 3);
+    QCOMPARE(w.target->zoom(), 1.0);
+    // The picture's corner is two thirds as far from the pointer as it was.
+    const QPointF after = QPointF(w.reference->mapTo(area, QPoint(2, 2))) - pointer;
+    QVERIFY2(std::abs(after.x() - before.x() * 2 / 3) <= 0.5 && std::abs(after.y() - before.y() * 2 / 3) <= 0.5,
+             qPrintable(QStringLiteral("%1, %2 from %3, %4").arg(after.x()).arg(after.y()).arg(before.x()).arg(before.y())));
 }
 
 void TestView::samplesThePixelUnderThePointer_data()

@@ -32,10 +32,15 @@ void MainForm::connectView()
 {
     m_viewed = m_targetPicture;
     for (PictureBox *picture : {m_referencePicture, m_targetPicture}) {
-        AreaOf(picture)->installEventFilter(this);
+        PictureBox *area = AreaOf(picture);
+        area->installEventFilter(this);
         connect(picture, &PictureBox::moved, this, [this, picture] { m_viewed = picture; });
         connect(picture, &PictureBox::wheelTurned, this,
                 [this, picture](QPointF position, int delta) { turnWheel(picture, position, delta); });
+        // Beside a picture made small, the wheel still zooms it around the pointer.
+        connect(area, &PictureBox::wheelTurned, this, [this, picture, area](QPointF position, int delta) {
+            turnWheel(picture, picture->mapFrom(area, position), delta);
+        });
     }
 }
 
