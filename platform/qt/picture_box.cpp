@@ -1,8 +1,6 @@
 // Velmora — a picture box with a persistent image.
 #include "platform/qt/picture_box.h"
 
-#include <cmath>
-
 #include <algorithm>
 
 #include <QMouseEvent>
@@ -82,17 +80,14 @@ void PictureBox::pset(int x, int y, ColourWord colour)
     if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
         return;
     reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = PixelFromColourWord(colour);
-    m_staleFirst = m_staleLast < m_staleFirst ? y : std::min(m_staleFirst, y);
-    m_staleLast = std::max(m_staleLast, y);
+    markRowWritten(y);
 }
 
 PixelRow PictureBox::row(int y)
 {
     if (y < 0 || y >= m_image.height())
         return {};
-    // Handed out for writing: its half-size copies are stale from now on.
-    m_staleFirst = m_staleLast < m_staleFirst ? y : std::min(m_staleFirst, y);
-    m_staleLast = std::max(m_staleLast, y);
+    markRowWritten(y); // handed out for writing
     return {reinterpret_cast<std::uint32_t *>(m_image.scanLine(y)), m_image.width()};
 }
 
@@ -104,6 +99,13 @@ void PictureBox::showChanges()
     if (m_zoom < 1)
         bringPyramidUpToDate();
     update();
+}
+
+// The half-size copies made from row y are stale until brought up to date.
+void PictureBox::markRowWritten(int y)
+{
+    m_staleFirst = m_staleLast < m_staleFirst ? y : std::min(m_staleFirst, y);
+    m_staleLast = std::max(m_staleLast, y);
 }
 
 // Done when the view needs it, never while painting; at 1:1 and above rows wait for a zoom out.

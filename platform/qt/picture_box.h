@@ -78,6 +78,7 @@ protected:
 private:
     // Also keeps the position in view pixels for lastViewPosition().
     QPoint clientPosition(const QPointF &widgetPosition);
+    void markRowWritten(int y);
     void bringPyramidUpToDate();
     void paintBorder(QPainter &painter) const;
     void fitClient();
