@@ -37,6 +37,7 @@ void MainForm::connectHandlers()
     connect(button(Button::Quit), &QPushButton::clicked, this, &MainForm::quit);
     connect(&m_save, &BackgroundSave::finished, this, &MainForm::saveFinished);
     connectPointer();
+    connectView();
 }
 
 void MainForm::correct()

@@ -96,6 +96,19 @@ public:
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
 
+    // The view (main_form_view.cpp): each acts on the picture area the pointer was last over,
+    // the photo's before any move.
+    void fitToWindow();
+    void actualSize();
+    void zoomIn();
+    void zoomOut();
+    // Whether an imported picture larger than its area is fitted instead of shown 1:1; off by default.
+    void setFitLargeOnImport(bool on) { m_fitLargeOnImport = on; }
+    bool fitLargeOnImport() const { return m_fitLargeOnImport; }
+    // The picker's square (main_form_sampling.cpp): 1 (one pixel), 3, 5 or 11; anything else is 1.
+    void setSampleSize(int size);
+    int sampleSize() const { return m_sampleSize; }
+
 public slots:
     // 文件 > 保存选项: JPEG quality, WebP lossless or lossy.
     void showSaveOptions();
@@ -139,6 +152,7 @@ private:
     void connectPointer();
     void hoverSwatch(int index, QPoint position);
     void hoverPicture(PictureBox *box, Field positionField, QPoint position);
+    void pickReference(PictureBox *source);
     void pickTarget();
     void startDrag(PictureBox *box, QPoint position);
     void endDrag(PictureBox *box, QPoint position);
@@ -154,6 +168,22 @@ private:
     bool finishSaveInFlight();
     bool loadInto(PictureBox *box, const std::string &path);
     static void centre(PictureBox *box);
+
+    // View (main_form_view.cpp).
+    void connectView();
+    PictureBox *viewedPicture() const;
+    void zoomTo(PictureBox *picture, double zoom, QPointF anchor);
+    void zoomStep(int direction);
+    void turnWheel(PictureBox *picture, QPointF position, int delta);
+    void fit(PictureBox *picture);
+    void placeImported(PictureBox *picture);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // Sampling and pick marks (main_form_sampling.cpp).
+    ColourWord sample(PictureBox *source, QPoint position);
+    void markReferencePick(PictureBox *source);
+    void markTargetPick();
+    void forgetMarks(PictureBox *picture);
 
     // Guide and exit (main_form_startup.cpp).
     void showGuide();
@@ -214,6 +244,15 @@ private:
     int m_photoGeneration = 0;
     bool m_comparing = false;
     bool m_compareKeyHeld = false;
+
+    // View and picker state.
+    PictureBox *m_viewed = nullptr; // the picture whose area the pointer was last over
+    int m_wheelRemainder = 0;       // eighths of a degree short of a whole wheel step
+    bool m_fitLargeOnImport = false;
+    int m_sampleSize = 1;
+    PictureBox *m_hoverSource = nullptr; // where m_hoverColour was sampled, and at which pixel
+    QPoint m_hoverPixel;
+    PictureBox *m_referenceMarked = nullptr; // the reference picture or the swatch the reference came from
 };
 
 } // namespace velmora

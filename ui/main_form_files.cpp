@@ -90,7 +90,7 @@ void MainForm::importTarget()
 void MainForm::openReference(const std::string &path)
 {
     if (loadInto(m_referencePicture, path))
-        centre(m_referencePicture);
+        placeImported(m_referencePicture);
 }
 
 void MainForm::openTarget(const std::string &path)
@@ -102,7 +102,7 @@ void MainForm::openTarget(const std::string &path)
     m_targetPath = path;
     m_targetFileBytes = PhotoFileBytes(m_targetPath);
     m_targetPicture->setVisible(true);
-    centre(m_targetPicture);
+    placeImported(m_targetPicture);
     photoLoaded();
     rememberPhoto(path);
 }

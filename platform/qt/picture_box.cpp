@@ -1,12 +1,17 @@
 // Velmora — a picture box with a persistent image.
 #include "platform/qt/picture_box.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <qdrawutil.h>
+
+#include "platform/qt/picture_painter.h"
+#include "platform/qt/picture_view.h"
 
 namespace velmora {
 
@@ -49,8 +54,10 @@ void PictureBox::setPicture(QImage picture)
     }
     m_image = std::move(picture);
     m_hasPicture = true;
+    m_pyramid.build(m_image);
+    m_staleLast = -1;
     if (m_autoSize)
-        place(QRect(pos(), m_image.size() + QSize(2 * borderWidth(), 2 * borderWidth())));
+        place(QRect(pos(), ShownSize(m_image.size(), m_zoom) + QSize(2 * borderWidth(), 2 * borderWidth())));
     update();
 }
 
@@ -58,6 +65,8 @@ void PictureBox::clearPicture()
 {
     m_hasPicture = false;
     m_image = QImage();
+    m_pyramid.clear();
+    m_zoom = 1; // a blank drawing area is always shown 1:1
     fitBlankImage();
     update();
 }
@@ -74,17 +83,23 @@ void PictureBox::pset(int x, int y, ColourWord colour)
     if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
         return;
     reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = PixelFromColourWord(colour);
+    markRowWritten(y);
 }
 
 PixelRow PictureBox::row(int y)
 {
     if (y < 0 || y >= m_image.height())
         return {};
+    markRowWritten(y); // handed out for writing
     return {reinterpret_cast<std::uint32_t *>(m_image.scanLine(y)), m_image.width()};
 }
 
 void PictureBox::showInstead(const QImage &other)
 {
+    if (other.isNull())
+        m_shownPyramid.clear();
+    else if (other.cacheKey() != m_shownInstead.cacheKey())
+        m_shownPyramid.build(other);
     m_shownInstead = other;
     update();
 }
@@ -94,17 +109,60 @@ void PictureBox::showChanges()
     if (!m_changed)
         return;
     m_changed = false;
+    if (m_zoom < 1)
+        bringPyramidUpToDate();
     update();
 }
 
-void PictureBox::paintEvent(QPaintEvent *)
+// The half-size copies made from row y are stale until brought up to date.
+void PictureBox::markRowWritten(int y)
+{
+    m_staleFirst = m_staleLast < m_staleFirst ? y : std::min(m_staleFirst, y);
+    m_staleLast = std::max(m_staleLast, y);
+}
+
+// Done when the view needs it, never while painting; at 1:1 and above rows wait for a zoom out.
+void PictureBox::bringPyramidUpToDate()
+{
+    if (m_staleLast < m_staleFirst)
+        return;
+    m_pyramid.update(m_image, m_staleFirst, m_staleLast);
+    m_staleLast = -1;
+}
+
+void PictureBox::setZoom(double zoom)
+{
+    if (!m_hasPicture || !(zoom > 0))
+        return;
+    m_zoom = zoom;
+    if (m_zoom < 1)
+        bringPyramidUpToDate();
+    if (m_autoSize)
+        resize(ShownSize(m_image.size(), m_zoom) + QSize(2 * borderWidth(), 2 * borderWidth()));
+    update();
+}
+
+void PictureBox::setMark(std::optional<PickMark> mark)
+{
+    if (mark == m_mark)
+        return;
+    m_mark = mark;
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const int b = borderWidth();
     const QRect inside = rect().adjusted(b, b, -b, -b);
     painter.setClipRect(inside);
     painter.fillRect(inside, palette().color(QPalette::Window));
-    painter.drawImage(inside.topLeft(), m_shownInstead.isNull() ? m_image : m_shownInstead);
+    if (m_shownInstead.isNull())
+        PaintPicture(painter, m_image, m_pyramid, inside.topLeft(), m_zoom, event->rect() & inside);
+    else
+        PaintPicture(painter, m_shownInstead, m_shownPyramid, inside.topLeft(), m_zoom, event->rect() & inside);
+    if (m_mark && m_hasPicture)
+        PaintPickMark(painter, *m_mark, inside.topLeft(), m_zoom);
     painter.setClipping(false);
     paintBorder(painter);
 }
@@ -156,17 +214,18 @@ void PictureBox::fitBlankImage()
     m_image.fill(palette().color(QPalette::Window));
 }
 
-QPoint PictureBox::clientPosition(const QPointF &p) const
+QPoint PictureBox::clientPosition(const QPointF &p)
 {
-    return QPoint(static_cast<int>(std::floor(p.x())) - borderWidth(),
-                  static_cast<int>(std::floor(p.y())) - borderWidth());
+    const QPointF inside = p - QPointF(borderWidth(), borderWidth());
+    m_lastViewPosition = PixelAt(inside, 1);
+    return PixelAt(inside, m_zoom);
 }
 
 bool PictureBox::insideBorder(const QPointF &p) const
 {
     // By the pixel the position falls in, as the picture's positions are counted.
     const int b = borderWidth();
-    return rect().adjusted(b, b, -b, -b).contains(clientPosition(p) + QPoint(b, b));
+    return rect().adjusted(b, b, -b, -b).contains(PixelAt(p - QPointF(b, b), 1) + QPoint(b, b));
 }
 
 // The border is not part of the picture: a press that starts on it is no press of the picture's,
@@ -198,6 +257,12 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
     emit released(clientPosition(event->position()));
     if (click)
         emit clicked();
+}
+
+void PictureBox::wheelEvent(QWheelEvent *event)
+{
+    event->accept();
+    emit wheelTurned(event->position(), event->angleDelta().y());
 }
 
 } // namespace velmora

@@ -2,10 +2,14 @@
 // persistent 32-bit image that the pointer samples and the correction pass rewrites.
 #pragma once
 
+#include <optional>
+
 #include <QImage>
 #include <QWidget>
 
 #include "core/picture_surface.h"
+#include "platform/qt/pick_marks.h"
+#include "platform/qt/picture_pyramid.h"
 
 namespace velmora {
 
@@ -46,6 +50,16 @@ public:
     // Repaints when rows were rewritten since the last call; the pass calls it once a frame.
     void showChanges();
 
+    // The view: a box that sizes itself takes the picture's shown size at this zoom (1 = 1:1).
+    // The picture itself, its pixels and the pointer's positions in them do not change with it.
+    void setZoom(double zoom);
+    double zoom() const { return m_zoom; }
+    // A mark drawn over the picture where a colour was picked; none by default.
+    void setMark(std::optional<PickMark> mark);
+    const std::optional<PickMark> &mark() const { return m_mark; }
+    // The last pointer position, in the client's own pixels (not the picture's): drags move by these.
+    QPoint lastViewPosition() const { return m_lastViewPosition; }
+
 signals:
     // Positions in the picture's pixels, measured from the client area's corner.
     void pressed(QPoint position);
@@ -53,6 +67,8 @@ signals:
     void released(QPoint position);
     // After a release over the box that was pressed.
     void clicked();
+    // The wheel turned over the box; `position` in the box's own pixels, `delta` in eighths of a degree.
+    void wheelTurned(QPointF position, int delta);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -60,10 +76,15 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     QPoint clientPosition(const QPointF &widgetPosition) const;
     bool insideBorder(const QPointF &widgetPosition) const;
+    // Also keeps the position in view pixels for lastViewPosition().
+    QPoint clientPosition(const QPointF &widgetPosition);
+    void markRowWritten(int y);
+    void bringPyramidUpToDate();
     void paintBorder(QPainter &painter) const;
     void fitClient();
     void fitBlankImage();
@@ -72,12 +93,20 @@ private:
     QWidget *m_client = nullptr;
     QImage m_image;
     QImage m_shownInstead;
+    PicturePyramid m_shownPyramid; // its half-size copies, made when it is first shown
     bool m_hasPicture = false;
     bool m_autoSize = false;
     bool m_changed = false;
     // Where the press now held began; none when no button is down.
     enum class Press { None, Inside, OnBorder };
     Press m_press = Press::None;
+    double m_zoom = 1;
+    PicturePyramid m_pyramid;
+    // Rows written since the half-size copies were last made from them; none when first > last.
+    int m_staleFirst = 0;
+    int m_staleLast = -1;
+    std::optional<PickMark> m_mark;
+    QPoint m_lastViewPosition;
 };
 
 } // namespace velmora
