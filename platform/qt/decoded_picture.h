@@ -1,0 +1,13 @@
+// Velmora — what a decoder makes of a file's bytes.
+#pragma once
+#include <QImage>
+#include <QSize>
+namespace velmora {
+// Why a file gave no picture; the window words each one.
+enum class LoadProblem { None, Missing, NotAFile, Unreadable, NotAPicture, Damaged, TooLarge };
+struct DecodedPicture {
+    QImage image;                            // Format_RGB32 or ARGB32 on success, upright
+    LoadProblem problem = LoadProblem::None;
+    QSize declaredSize;                      // for TooLarge: the size the file claims
+};
+} // namespace velmora
