@@ -1,6 +1,8 @@
 // Velmora — pictures in and out: the two imports, refresh from the file, save as a bitmap.
 #include <cmath>
 
+#include <QFile>
+
 #include "platform/qt/picture_box.h"
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/picture_saver.h"
@@ -35,16 +37,22 @@ std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
     return chosen;
 }
 
-// A picture that cannot be read is reported and leaves the box as it was.
+// A picture that cannot be read is reported and leaves the box as it was. The path's bytes go to
+// the system as they are, so a name in any encoding opens.
 bool MainForm::loadInto(PictureBox *box, const std::string &path)
 {
-    const QString file = QString::fromStdString(path);
-    LoadedPicture loaded = LoadPicture(file);
-    if (!loaded.error.isEmpty()) {
-        m_services.messages.show(text::OpenFailedMessage(file, loaded.error).toStdString(), text::kAppTitle);
+    const QByteArray name = QByteArray::fromStdString(path);
+    LoadedPicture loaded = LoadPicture(name);
+    if (loaded.problem != LoadProblem::None) {
+        const QString reason =
+            text::LoadProblemText(loaded.problem, loaded.declaredSize, PictureMemoryLimit() / (1024 * 1024));
+        m_services.messages.show(text::OpenFailedMessage(QFile::decodeName(name), reason).toStdString(),
+                                 text::kAppTitle);
         return false;
     }
     box->setPicture(std::move(loaded.image));
+    if (loaded.warning == LoadWarning::ProfileIgnored)
+        m_services.messages.show(text::ProfileIgnoredMessage(QFile::decodeName(name)).toStdString(), text::kAppTitle);
     return true;
 }
 

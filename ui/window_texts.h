@@ -1,7 +1,10 @@
 // Velmora — the window's own texts (UTF-8), and the few that are put together from values.
 #pragma once
 
+#include <QSize>
 #include <QString>
+
+#include "platform/qt/decoded_picture.h"
 
 namespace velmora::text {
 
@@ -29,5 +32,9 @@ QString PointerText(float x, float y);
 // The message for a picture that could not be opened or saved.
 QString OpenFailedMessage(const QString &path, const QString &reason);
 QString SaveFailedMessage(const QString &path, const QString &reason);
+// Why a file gave no picture; declared is the size a too-large file claims, limitMB the memory allowed.
+QString LoadProblemText(LoadProblem problem, QSize declared, qint64 limitMB);
+// A picture that loaded, but whose colour profile had to be ignored.
+QString ProfileIgnoredMessage(const QString &path);
 
 } // namespace velmora::text

@@ -5,9 +5,17 @@
 
 #include <unistd.h>
 
+#include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
-#include <QtEndian>
+
+#include "platform/qt/bmp_decoder.h"
+#include "platform/qt/colour_profile.h"
+#include "platform/qt/file_bytes.h"
+#include "platform/qt/gif_check.h"
+#include "platform/qt/jpeg_decoder.h"
+#include "platform/qt/picture_memory.h"
 
 namespace velmora {
 
@@ -15,29 +23,38 @@ namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
 
-QString ReadFailure(QImageReader::ImageReaderError error)
+enum class Kind { Unknown, Jpeg, Png, Gif, Bmp, Ico, Tiff, Webp };
+
+// Decided from the bytes, never from the name: a renamed file still opens as what it is.
+Kind Sniff(const QByteArray &b)
 {
-    switch (error) {
-    case QImageReader::FileNotFoundError: return QStringLiteral("文件不存在或无法读取");
-    case QImageReader::DeviceError: return QStringLiteral("读取文件时出错");
-    case QImageReader::UnsupportedFormatError: return QStringLiteral("不是可识别的图片格式");
-    case QImageReader::InvalidDataError: return QStringLiteral("图片数据已损坏或不完整");
-    case QImageReader::UnknownError: break;
+    if (b.startsWith("\xFF\xD8\xFF"))
+        return Kind::Jpeg;
+    if (b.startsWith("\x89PNG\r\n\x1A\n"))
+        return Kind::Png;
+    if (b.startsWith("GIF87a") || b.startsWith("GIF89a"))
+        return Kind::Gif;
+    if (b.startsWith("BM"))
+        return Kind::Bmp;
+    if (b.startsWith(QByteArray("\0\0\1\0", 4)))
+        return Kind::Ico;
+    if (b.startsWith(QByteArray("II*\0", 4)) || b.startsWith(QByteArray("MM\0*", 4)))
+        return Kind::Tiff;
+    if (b.size() >= 12 && b.startsWith("RIFF") && b.mid(8, 4) == "WEBP")
+        return Kind::Webp;
+    return Kind::Unknown;
+}
+
+const char *QtFormat(Kind kind)
+{
+    switch (kind) {
+    case Kind::Png: return "png";
+    case Kind::Gif: return "gif";
+    case Kind::Ico: return "ico";
+    case Kind::Tiff: return "tiff";
+    case Kind::Webp: return "webp";
+    default: return "";
     }
-    return QStringLiteral("图片数据已损坏或不完整");
-}
-
-QString TooLarge(QSize size)
-{
-    return QStringLiteral("图片太大（%1 × %2 像素），超出了本机内存允许的 %3 MB")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(PictureMemoryLimit() / kMegabyte);
-}
-
-bool ExceedsLimit(QSize size)
-{
-    return size.isValid() && qint64{size.width()} * size.height() * 4 > PictureMemoryLimit();
 }
 
 // Icon files hold several pictures; the largest is the one worth correcting.
@@ -60,35 +77,64 @@ void JumpToLargestImage(QImageReader &reader)
     reader.jumpToImage(best);
 }
 
-// Qt's readers show a cut-off bitmap or JPEG as far as it goes, without an error; such a file
-// is damaged, and correcting half a photo would only hide that.
-bool IsTruncated(const QString &path, const QByteArray &format)
+bool IsFinalFormat(QImage::Format f) { return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32; }
+
+qint64 PictureBytes(QSize size, QImage::Format format)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
-    if (format == "bmp") {
-        const QByteArray header = file.read(54);
-        if (header.size() < 54)
-            return true;
-        const quint32 offset = qFromLittleEndian<quint32>(header.constData() + 10);
-        const qint32 width = qFromLittleEndian<qint32>(header.constData() + 18);
-        const qint32 height = qFromLittleEndian<qint32>(header.constData() + 22);
-        const quint16 bits = qFromLittleEndian<quint16>(header.constData() + 28);
-        const quint32 compression = qFromLittleEndian<quint32>(header.constData() + 30);
-        if (compression != 0 && compression != 3) // run-length data has no fixed size
-            return false;
-        const qint64 rowBytes = ((qint64{width} * bits + 31) / 32) * 4;
-        return qint64{offset} + rowBytes * std::abs(qint64{height}) > size;
-    }
-    if (format == "jpeg" || format == "jpg") {
-        // Picture data cannot hold the end marker, so a whole file shows it in its last bytes.
-        file.seek(std::max<qint64>(0, size - 4096));
-        return !file.read(4096).contains(QByteArray("\xFF\xD9", 2));
-    }
-    return false;
+    const int depth = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    return ((qint64{size.width()} * depth + 31) / 32) * 4 * size.height();
 }
+
+// Mirror and flip come before the quarter turn, as the tag means; three quarters is all three.
+void ApplyTurn(QImage &image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationNone)
+        return;
+    image = std::move(image).mirrored(turn & QImageIOHandler::TransformationMirror,
+                                      turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+}
+
+// PNG, TIFF, WebP, ICO and whole GIFs, through Qt's readers on the same bytes. Every full-size
+// buffer the read, the conversion to 32 bits and a turn will hold is counted before any is made.
+DecodedPicture DecodeWithQt(const QByteArray &bytes, Kind kind, qint64 limit)
+{
+    QBuffer buffer;
+    buffer.setData(bytes); // shares the bytes, no copy
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QtFormat(kind));
+    reader.setAutoTransform(false);
+    if (!reader.canRead())
+        return {{}, LoadProblem::Damaged, {}};
+    if (kind == Kind::Ico)
+        JumpToLargestImage(reader);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return {{}, LoadProblem::Damaged, {}};
+    const QImage::Format format = reader.imageFormat();
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    const qint64 finalBytes = qint64{size.width()} * size.height() * 4;
+    qint64 total = PictureBytes(size, format);
+    if (!IsFinalFormat(format))
+        total += finalBytes;
+    if (turn != QImageIOHandler::TransformationNone)
+        total += finalBytes;
+    const QSize upright = turn & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
+    if (total > limit)
+        return {{}, LoadProblem::TooLarge, upright};
+
+    // Qt's readers decode into the picture they are given when its size and format are theirs.
+    QImage image = format == QImage::Format_Invalid ? QImage() : AllocatePicture(size, format);
+    if (!reader.read(&image))
+        return {{}, LoadProblem::Damaged, {}};
+    if (!IsFinalFormat(image.format()))
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    ApplyTurn(image, turn);
+    return {std::move(image), LoadProblem::None, {}};
+}
+
+LoadedPicture Failed(LoadProblem problem, QSize declared = {}) { return {{}, problem, declared, {}, {}}; }
 
 } // namespace
 
@@ -103,24 +149,49 @@ void SetPictureMemoryLimit()
 
 qint64 PictureMemoryLimit() { return qint64{QImageReader::allocationLimit()} * kMegabyte; }
 
-LoadedPicture LoadPicture(const QString &path)
+LoadedPicture LoadPicture(const QString &path) { return LoadPicture(QFile::encodeName(path)); }
+
+LoadedPicture LoadPicture(const QByteArray &localName)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    if (!reader.canRead())
-        return {{}, ReadFailure(reader.error())};
-    JumpToLargestImage(reader);
-    if (ExceedsLimit(reader.size()))
-        return {{}, TooLarge(reader.size())};
-    if (IsTruncated(path, reader.format()))
-        return {{}, ReadFailure(QImageReader::InvalidDataError)};
-    QImage image;
-    if (!reader.read(&image)) {
-        if (ExceedsLimit(reader.size()))
-            return {{}, TooLarge(reader.size())};
-        return {{}, ReadFailure(reader.error())};
+    const qint64 limit = PictureMemoryLimit();
+    FileBytes file = ReadFileOnce(localName, limit);
+    if (file.problem != LoadProblem::None)
+        return Failed(file.problem);
+    // The file's bytes stay in memory through the decode: they count against the limit too.
+    const qint64 left = limit - file.bytes.size();
+    const Kind kind = Sniff(file.bytes);
+
+    LoadedPicture loaded;
+    DecodedPicture decoded;
+    switch (kind) {
+    case Kind::Unknown: return Failed(LoadProblem::NotAPicture);
+    case Kind::Jpeg: {
+        DecodedJpeg jpeg = DecodeJpeg(file.bytes, left);
+        decoded = std::move(jpeg.picture);
+        if (decoded.problem == LoadProblem::None && (jpeg.profileBroken || (!jpeg.iccProfile.isEmpty()
+                                                         && !TagWithProfile(decoded.image, jpeg.iccProfile))))
+            loaded.warning = LoadWarning::ProfileIgnored;
+        break;
     }
-    return {std::move(image), {}};
+    case Kind::Bmp: decoded = DecodeBmp(file.bytes, left); break;
+    case Kind::Gif:
+        if (!GifFirstFrameComplete(file.bytes))
+            return Failed(LoadProblem::Damaged);
+        decoded = DecodeWithQt(file.bytes, kind, left);
+        break;
+    default:
+        decoded = DecodeWithQt(file.bytes, kind, left);
+        if (decoded.problem == LoadProblem::None && kind == Kind::Png && !decoded.image.colorSpace().isValid()
+            && PngHasProfile(file.bytes))
+            loaded.warning = LoadWarning::ProfileIgnored;
+        break;
+    }
+    if (decoded.problem != LoadProblem::None)
+        return Failed(decoded.problem, decoded.declaredSize);
+    ConvertToSrgb(decoded.image);
+    loaded.image = std::move(decoded.image);
+    loaded.encoded = std::move(file.bytes);
+    return loaded;
 }
 
 } // namespace velmora

@@ -1,0 +1,111 @@
+// Velmora — memory for decoded pictures.
+#include "platform/qt/picture_memory.h"
+
+#include <cstdint>
+#include <limits>
+#include <mutex>
+
+#include <sys/mman.h>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+struct Block {
+    void *start = nullptr;
+    std::size_t length = 0; // a whole number of huge pages
+};
+
+// The last picture's memory, kept for the next one of its size. Pictures can be dropped on any
+// thread, so the slot is guarded.
+std::mutex g_spareLock;
+Block g_spare;
+
+void Unmap(Block block)
+{
+    if (block.start)
+        ::munmap(block.start, block.length);
+}
+
+Block TakeSpare(std::size_t length)
+{
+    std::lock_guard lock(g_spareLock);
+    Block spare{};
+    std::swap(spare, g_spare);
+    if (spare.length == length)
+        return spare;
+    // A different size: holding it would only raise the peak of the load to come.
+    Unmap(spare);
+    return {};
+}
+
+// Maps length + one huge page and trims both ends so the block starts on a huge-page boundary.
+Block MapAligned(std::size_t length)
+{
+    const std::size_t mapped = length + kHugePage;
+    void *raw = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return {};
+    const auto address = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (address + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
+    const std::size_t head = aligned - address;
+    if (head)
+        ::munmap(raw, head);
+    if (mapped - head > length)
+        ::munmap(reinterpret_cast<void *>(aligned + length), mapped - head - length);
+    void *start = reinterpret_cast<void *>(aligned);
+    ::madvise(start, length, MADV_HUGEPAGE); // only a hint; ordinary pages serve as well
+    return {start, length};
+}
+
+void ReturnToSpare(void *info)
+{
+    auto *block = static_cast<Block *>(info);
+    Block old{};
+    {
+        std::lock_guard lock(g_spareLock);
+        old = g_spare;
+        g_spare = *block;
+    }
+    Unmap(old);
+    delete block;
+}
+
+} // namespace
+
+QImage AllocatePicture(QSize size, QImage::Format format)
+{
+    if (size.isEmpty() || format == QImage::Format_Invalid)
+        return {};
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const qint64 bytesPerLine = ((qint64{size.width()} * depth + 31) / 32) * 4;
+    const qint64 bytes = bytesPerLine * size.height();
+    if (bytesPerLine > std::numeric_limits<qsizetype>::max() / 2 || bytes / bytesPerLine != size.height())
+        return {};
+    const std::size_t length = (std::size_t(bytes) + kHugePage - 1) & ~(kHugePage - 1);
+    Block block = TakeSpare(length);
+    if (!block.start)
+        block = MapAligned(length);
+    if (!block.start)
+        return QImage(size, format);
+    auto *owned = new Block(block);
+    QImage image(static_cast<uchar *>(block.start), size.width(), size.height(), qsizetype(bytesPerLine),
+                 format, ReturnToSpare, owned);
+    if (image.isNull()) // cleanup is not called for an image that was never made
+        ReturnToSpare(owned);
+    return image;
+}
+
+void ReleaseSparePicture()
+{
+    Block spare{};
+    {
+        std::lock_guard lock(g_spareLock);
+        std::swap(spare, g_spare);
+    }
+    Unmap(spare);
+}
+
+} // namespace velmora
