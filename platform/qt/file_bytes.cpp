@@ -42,6 +42,39 @@ LoadProblem OpenProblem(int error)
     }
 }
 
+bool SameVersion(const struct stat &a, const struct stat &b)
+{
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+           && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// One pass from the start; false if reading failed.
+bool ReadAll(int fd, qint64 sizeHint, qint64 maxBytes, QByteArray &bytes)
+{
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return false;
+    bytes.resize(qsizetype(std::min(sizeHint, maxBytes)) + 1);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            if (bytes.size() > maxBytes)
+                return true; // the caller sees more than maxBytes
+            bytes.resize(qsizetype(std::min<qint64>(qint64{bytes.size()} * 2, maxBytes + 1)));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes.truncate(filled);
+    return true;
+}
+
 } // namespace
 
 FileBytes ReadFileOnce(const QByteArray &localName, qint64 maxBytes)
@@ -60,28 +93,22 @@ FileBytes ReadFileOnce(const QByteArray &localName, qint64 maxBytes)
     if (info.st_size > maxBytes)
         return {{}, LoadProblem::TooLarge};
 
-    // The size is only a hint: the file may grow or shrink while we read; what we read is what we use.
+    // A file rewritten while we read it would give part of each version: read again until the
+    // file's size and times are the same after the read as before it.
     QByteArray bytes;
-    bytes.resize(qsizetype(info.st_size) + 1);
-    qsizetype filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            if (bytes.size() > maxBytes)
-                return {{}, LoadProblem::TooLarge};
-            bytes.resize(std::min<qint64>(bytes.size() * 2, maxBytes + 1));
-        }
-        const ssize_t got = ::read(file.get(), bytes.data() + filled, size_t(bytes.size() - filled));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!ReadAll(file.get(), info.st_size, maxBytes, bytes))
             return {{}, LoadProblem::Unreadable};
-        }
-        if (got == 0)
-            break;
-        filled += got;
+        if (bytes.size() > maxBytes)
+            return {{}, LoadProblem::TooLarge};
+        struct stat after {};
+        if (::fstat(file.get(), &after) != 0)
+            return {{}, LoadProblem::Unreadable};
+        if (SameVersion(info, after) && bytes.size() == after.st_size)
+            return {std::move(bytes), LoadProblem::None};
+        info = after;
     }
-    bytes.truncate(filled);
-    return {std::move(bytes), LoadProblem::None};
+    return {{}, LoadProblem::Unreadable};
 }
 
 } // namespace velmora

@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include <jerror.h>
+// jpeglib.h first: it sets the library version that decides jerror.h's message numbers.
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/qt/exif_orientation.h"
 #include "platform/qt/picture_memory.h"
