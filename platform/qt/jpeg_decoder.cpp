@@ -18,7 +18,7 @@ namespace velmora {
 
 namespace {
 
-constexpr int kStripRows = 16;
+constexpr int kStripRows = 32;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -152,17 +152,27 @@ void ReadIccProfile(Session &s)
     std::free(data);
 }
 
+// Writes decoded rows to their upright places. Along a stored row the destination moves by a fixed
+// step (a pixel or a whole row either way), so each row is a pointer and a step; going across the
+// strip's rows at each x keeps the writes for one destination row together.
 void PlaceStrip(Session &s, int firstRow, int rows)
 {
     const Placement place{s.orientation, int(s.cinfo.output_width), int(s.cinfo.output_height)};
     const int width = int(s.cinfo.output_width);
-    const qsizetype stride = qsizetype(width) * 4;
+    const qsizetype stride = s.image.bytesPerLine() / 4;
+    quint32 *pixels = reinterpret_cast<quint32 *>(s.image.bits());
+    const auto at = [&](QPoint p) { return pixels + p.y() * stride + p.x(); };
+    const qsizetype step = width > 1 ? at(place(1, firstRow)) - at(place(0, firstRow)) : 0;
+    const quint32 *from[kStripRows];
+    quint32 *to[kStripRows];
+    for (int r = 0; r < rows; ++r) {
+        from[r] = reinterpret_cast<const quint32 *>(s.strip.data()) + qsizetype(r) * width;
+        to[r] = at(place(0, firstRow + r));
+    }
     for (int x = 0; x < width; ++x) {
-        for (int r = 0; r < rows; ++r) {
-            const QPoint to = place(x, firstRow + r);
-            const auto *from = reinterpret_cast<const quint32 *>(s.strip.data() + r * stride) + x;
-            reinterpret_cast<quint32 *>(s.image.scanLine(to.y()))[to.x()] = *from;
-        }
+        const qsizetype offset = x * step;
+        for (int r = 0; r < rows; ++r)
+            to[r][offset] = from[r][x];
     }
 }
 
@@ -217,12 +227,20 @@ bool Decode(Session &s, const QByteArray &bytes)
         const int want = std::min<int>(kStripRows, height - first);
         for (int r = 0; r < want; ++r)
             rows[r] = s.orientation == 1 ? s.image.scanLine(first + r) : s.strip.data() + std::size_t(r) * width * 4;
-        const int got = int(jpeg_read_scanlines(&cinfo, rows, JDIMENSION(want)));
-        if (cmyk)
-            for (int r = 0; r < got; ++r)
-                CmykToBgrx(rows[r], width, inverted);
+        // The decoder hands out a row or two per call; a turned picture is placed a whole strip at a time.
+        for (int filled = 0; filled < want;) {
+            const int got = int(jpeg_read_scanlines(&cinfo, rows + filled, JDIMENSION(want - filled)));
+            if (got == 0) { // cannot happen with data in memory; never loop on it
+                s.err.damaged = true;
+                return false;
+            }
+            if (cmyk)
+                for (int r = filled; r < filled + got; ++r)
+                    CmykToBgrx(rows[r], width, inverted);
+            filled += got;
+        }
         if (s.orientation != 1)
-            PlaceStrip(s, first, got);
+            PlaceStrip(s, first, want);
     }
     jpeg_finish_decompress(&cinfo);
     return true;
