@@ -2,6 +2,7 @@
 #include "platform/qt/picture_loader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -85,6 +86,27 @@ qint64 PictureBytes(QSize size, QImage::Format format)
     return ((qint64{size.width()} * depth + 31) / 32) * 4 * size.height();
 }
 
+// To 32 bits a pixel. 16-bit channels are rounded to 8 (v × 255 / 65535) row by row into the
+// picture's own memory: each 32-bit row ends before the next 64-bit row begins.
+void ToFinalFormat(QImage &image)
+{
+    const QImage::Format target = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (image.depth() == 64) {
+        QImage out = TakeOverPicture(image, image.size(), target);
+        if (!out.isNull()) {
+            for (int y = 0; y < image.height(); ++y) {
+                const QImage row(image.constScanLine(y), image.width(), 1, image.bytesPerLine(), image.format());
+                const QImage converted = row.convertToFormat(target);
+                std::memcpy(out.scanLine(y), converted.constBits(), std::size_t(image.width()) * 4);
+            }
+            out.setColorSpace(image.colorSpace());
+            image = std::move(out);
+            return;
+        }
+    }
+    image.convertTo(target);
+}
+
 // Mirror and flip come before the quarter turn, as the tag means; three quarters is all three.
 void ApplyTurn(QImage &image, QImageIOHandler::Transformations turn)
 {
@@ -129,7 +151,7 @@ DecodedPicture DecodeWithQt(const QByteArray &bytes, Kind kind, qint64 limit)
     if (!reader.read(&image))
         return {{}, LoadProblem::Damaged, {}};
     if (!IsFinalFormat(image.format()))
-        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        ToFinalFormat(image);
     ApplyTurn(image, turn);
     return {std::move(image), LoadProblem::None, {}};
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <unordered_map>
 
 #include <sys/mman.h>
 
@@ -22,6 +23,8 @@ struct Block {
 // thread, so the slot is guarded.
 std::mutex g_spareLock;
 Block g_spare;
+// The block behind each live picture, by its first byte, so a picture's memory can change hands.
+std::unordered_map<const void *, Block *> g_live;
 
 void Unmap(Block block)
 {
@@ -60,17 +63,32 @@ Block MapAligned(std::size_t length)
     return {start, length};
 }
 
+// A block handed over to another picture has no start left and is only forgotten.
 void ReturnToSpare(void *info)
 {
     auto *block = static_cast<Block *>(info);
     Block old{};
     {
         std::lock_guard lock(g_spareLock);
-        old = g_spare;
-        g_spare = *block;
+        if (block->start) {
+            g_live.erase(block->start);
+            old = g_spare;
+            g_spare = *block;
+        }
     }
     Unmap(old);
     delete block;
+}
+
+qint64 BytesPerLine(QSize size, QImage::Format format)
+{
+    return ((qint64{size.width()} * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32) * 4;
+}
+
+QImage Wrap(Block *owned, QSize size, QImage::Format format)
+{
+    return QImage(static_cast<uchar *>(owned->start), size.width(), size.height(),
+                  qsizetype(BytesPerLine(size, format)), format, ReturnToSpare, owned);
 }
 
 } // namespace
@@ -79,8 +97,7 @@ QImage AllocatePicture(QSize size, QImage::Format format)
 {
     if (size.isEmpty() || format == QImage::Format_Invalid)
         return {};
-    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
-    const qint64 bytesPerLine = ((qint64{size.width()} * depth + 31) / 32) * 4;
+    const qint64 bytesPerLine = BytesPerLine(size, format);
     const qint64 bytes = bytesPerLine * size.height();
     if (bytesPerLine > std::numeric_limits<qsizetype>::max() / 2 || bytes / bytesPerLine != size.height())
         return {};
@@ -91,11 +108,28 @@ QImage AllocatePicture(QSize size, QImage::Format format)
     if (!block.start)
         return QImage(size, format);
     auto *owned = new Block(block);
-    QImage image(static_cast<uchar *>(block.start), size.width(), size.height(), qsizetype(bytesPerLine),
-                 format, ReturnToSpare, owned);
+    {
+        std::lock_guard lock(g_spareLock);
+        g_live[block.start] = owned;
+    }
+    QImage image = Wrap(owned, size, format);
     if (image.isNull()) // cleanup is not called for an image that was never made
         ReturnToSpare(owned);
     return image;
+}
+
+QImage TakeOverPicture(const QImage &picture, QSize size, QImage::Format format)
+{
+    if (!picture.isDetached() || size.isEmpty())
+        return {};
+    std::lock_guard lock(g_spareLock);
+    const auto found = g_live.find(picture.constBits());
+    if (found == g_live.end() || BytesPerLine(size, format) * size.height() > qint64(found->second->length))
+        return {};
+    auto *taken = new Block(*found->second);
+    found->second->start = nullptr;
+    found->second = taken;
+    return Wrap(taken, size, format);
 }
 
 void ReleaseSparePicture()

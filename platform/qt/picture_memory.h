@@ -15,6 +15,12 @@ namespace velmora {
 // more reaches the spare, so a picture still shown is never written over.
 QImage AllocatePicture(QSize size, QImage::Format format);
 
+// A view of the memory of a picture made by AllocatePicture, as another size and format whose rows
+// fit in it, that takes the memory over: when the original goes, the memory stays with the view. For
+// converting to a smaller format in place. Null, changing nothing, for memory not made here or
+// still shared with another QImage.
+QImage TakeOverPicture(const QImage &picture, QSize size, QImage::Format format);
+
 // Gives the spare back to the system.
 void ReleaseSparePicture();
 
