@@ -68,13 +68,14 @@ void ReturnToSpare(void *info)
 {
     auto *block = static_cast<Block *>(info);
     Block old{};
-    {
+    if (block->start) {
+        // The system may take the spare's pages back if it runs short; untouched, they are
+        // written again without a fault.
+        ::madvise(block->start, block->length, MADV_FREE);
         std::lock_guard lock(g_spareLock);
-        if (block->start) {
-            g_live.erase(block->start);
-            old = g_spare;
-            g_spare = *block;
-        }
+        g_live.erase(block->start);
+        old = g_spare;
+        g_spare = *block;
     }
     Unmap(old);
     delete block;
