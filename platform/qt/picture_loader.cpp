@@ -156,7 +156,44 @@ DecodedPicture DecodeWithQt(const QByteArray &bytes, Kind kind, qint64 limit)
     return {std::move(image), LoadProblem::None, {}};
 }
 
-LoadedPicture Failed(LoadProblem problem, QSize declared = {}) { return {{}, problem, declared, {}, {}}; }
+struct Decoded {
+    DecodedPicture picture;
+    LoadWarning warning = LoadWarning::None;
+};
+
+Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit)
+{
+    DecodedJpeg jpeg = DecodeJpeg(bytes, limit);
+    Decoded out{std::move(jpeg.picture)};
+    if (out.picture.problem != LoadProblem::None)
+        return out;
+    const bool tagged = !jpeg.iccProfile.isEmpty() && TagWithProfile(out.picture.image, jpeg.iccProfile);
+    if (jpeg.profileBroken || (!jpeg.iccProfile.isEmpty() && !tagged))
+        out.warning = LoadWarning::ProfileIgnored;
+    return out;
+}
+
+// Each format by what its bytes say it is.
+Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
+{
+    const Kind kind = Sniff(bytes);
+    switch (kind) {
+    case Kind::Unknown: return {{{}, LoadProblem::NotAPicture, {}}};
+    case Kind::Jpeg: return DecodeJpegWithProfile(bytes, limit);
+    case Kind::Bmp: return {DecodeBmp(bytes, limit)};
+    case Kind::Gif:
+        if (!GifFirstFrameComplete(bytes))
+            return {{{}, LoadProblem::Damaged, {}}};
+        return {DecodeWithQt(bytes, kind, limit)};
+    default: break;
+    }
+    Decoded out{DecodeWithQt(bytes, kind, limit)};
+    // Qt's PNG reader drops a profile it cannot read without a word; the file says it had one.
+    if (out.picture.problem == LoadProblem::None && kind == Kind::Png && !out.picture.image.colorSpace().isValid()
+        && PngHasProfile(bytes))
+        out.warning = LoadWarning::ProfileIgnored;
+    return out;
+}
 
 } // namespace
 
@@ -178,42 +215,14 @@ LoadedPicture LoadPicture(const QByteArray &localName)
     const qint64 limit = PictureMemoryLimit();
     FileBytes file = ReadFileOnce(localName, limit);
     if (file.problem != LoadProblem::None)
-        return Failed(file.problem);
+        return {{}, file.problem, {}, {}, {}};
     // The file's bytes stay in memory through the decode: they count against the limit too.
-    const qint64 left = limit - file.bytes.size();
-    const Kind kind = Sniff(file.bytes);
-
-    LoadedPicture loaded;
-    DecodedPicture decoded;
-    switch (kind) {
-    case Kind::Unknown: return Failed(LoadProblem::NotAPicture);
-    case Kind::Jpeg: {
-        DecodedJpeg jpeg = DecodeJpeg(file.bytes, left);
-        decoded = std::move(jpeg.picture);
-        if (decoded.problem == LoadProblem::None && (jpeg.profileBroken || (!jpeg.iccProfile.isEmpty()
-                                                         && !TagWithProfile(decoded.image, jpeg.iccProfile))))
-            loaded.warning = LoadWarning::ProfileIgnored;
-        break;
-    }
-    case Kind::Bmp: decoded = DecodeBmp(file.bytes, left); break;
-    case Kind::Gif:
-        if (!GifFirstFrameComplete(file.bytes))
-            return Failed(LoadProblem::Damaged);
-        decoded = DecodeWithQt(file.bytes, kind, left);
-        break;
-    default:
-        decoded = DecodeWithQt(file.bytes, kind, left);
-        if (decoded.problem == LoadProblem::None && kind == Kind::Png && !decoded.image.colorSpace().isValid()
-            && PngHasProfile(file.bytes))
-            loaded.warning = LoadWarning::ProfileIgnored;
-        break;
-    }
-    if (decoded.problem != LoadProblem::None)
-        return Failed(decoded.problem, decoded.declaredSize);
-    ConvertToSrgb(decoded.image);
-    loaded.image = std::move(decoded.image);
-    loaded.encoded = std::move(file.bytes);
-    return loaded;
+    Decoded decoded = DecodeBytes(file.bytes, limit - file.bytes.size());
+    DecodedPicture &picture = decoded.picture;
+    if (picture.problem != LoadProblem::None)
+        return {{}, picture.problem, picture.declaredSize, {}, {}};
+    ConvertToSrgb(picture.image);
+    return {std::move(picture.image), LoadProblem::None, {}, decoded.warning, std::move(file.bytes)};
 }
 
 } // namespace velmora
