@@ -432,6 +432,8 @@ void TestPictureLoader::profileToSrgb_data()
     QTest::addColumn<QByteArray>("format");
     QTest::newRow("jpeg") << QByteArray("JPG");
     QTest::newRow("png") << QByteArray("PNG");
+    QTest::newRow("tiff") << QByteArray("TIFF");
+    QTest::newRow("webp") << QByteArray("WEBP");
 }
 
 // A photo tagged Adobe RGB is shown in sRGB, within 2 levels of an independent conversion.
@@ -477,6 +479,18 @@ void TestPictureLoader::brokenProfile_data()
     const QByteArray png = Encode(Quadrants(32, 16), "PNG");
     const QByteArray iccp = PngChunk("iCCP", QByteArray("bad\0\0", 5) + qCompress(garbage).mid(4));
     QTest::newRow("png, profile that is not one") << png.left(33) + iccp + png.mid(33) << png;
+
+    // Qt writes the profile as it is into TIFF and WebP; its first bytes are overwritten here.
+    for (const char *format : {"TIFF", "WEBP"}) {
+        QImage image = Quadrants(32, 16);
+        const QByteArray untagged = Encode(image, format, 100);
+        image.setColorSpace(QColorSpace::fromIccProfile(Read(kAdobeRgb)));
+        QByteArray tagged = Encode(image, format, 100);
+        const qsizetype at = tagged.indexOf(Read(kAdobeRgb).mid(0, 64));
+        QVERIFY(at > 0);
+        tagged.replace(at, 40, QByteArray(40, '\x37'));
+        QTest::addRow("%s, profile that is not one", format) << tagged << untagged;
+    }
 }
 
 // The picture still loads, as if it had no profile, and the window is told to say so.

@@ -4,6 +4,8 @@
 #include <QColorSpace>
 #include <QtEndian>
 
+#include "platform/qt/tiff_directory.h"
+
 namespace velmora {
 
 void ConvertToSrgb(QImage &image)
@@ -24,6 +26,10 @@ bool TagWithProfile(QImage &image, const QByteArray &iccProfile)
     return true;
 }
 
+namespace {
+
+constexpr quint16 kTiffIccTag = 34675;
+
 bool PngHasProfile(const QByteArray &bytes)
 {
     qsizetype at = 8; // past the signature
@@ -37,6 +43,29 @@ bool PngHasProfile(const QByteArray &bytes)
         at += qsizetype(length) + 12;
     }
     return false;
+}
+
+bool WebpHasProfile(const QByteArray &bytes)
+{
+    qsizetype at = 12; // past "RIFF", the size and "WEBP"
+    while (at + 8 <= bytes.size()) {
+        if (bytes.mid(at, 4) == "ICCP")
+            return true;
+        const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        at += 8 + qsizetype(length) + (length & 1);
+    }
+    return false;
+}
+
+} // namespace
+
+bool FileHasProfile(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\x89PNG"))
+        return PngHasProfile(bytes);
+    if (bytes.startsWith("RIFF"))
+        return WebpHasProfile(bytes);
+    return TiffReader(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()).findEntry(kTiffIccTag) >= 0;
 }
 
 } // namespace velmora

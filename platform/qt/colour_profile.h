@@ -14,8 +14,8 @@ void ConvertToSrgb(QImage &image);
 // profile cannot be read or describes colours Qt cannot convert from.
 bool TagWithProfile(QImage &image, const QByteArray &iccProfile);
 
-// Whether a PNG file carries an embedded profile (an iCCP chunk before its pixel data), so a profile
-// Qt's reader drops can be told from none at all.
-bool PngHasProfile(const QByteArray &bytes);
+// Whether a PNG (iCCP chunk), WebP (ICCP chunk) or TIFF (ICC tag) file carries an embedded profile,
+// so a profile Qt's readers drop without a word can be told from none at all.
+bool FileHasProfile(const QByteArray &bytes);
 
 } // namespace velmora

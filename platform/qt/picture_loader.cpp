@@ -188,9 +188,9 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
     default: break;
     }
     Decoded out{DecodeWithQt(bytes, kind, limit)};
-    // Qt's PNG reader drops a profile it cannot read without a word; the file says it had one.
-    if (out.picture.problem == LoadProblem::None && kind == Kind::Png && !out.picture.image.colorSpace().isValid()
-        && PngHasProfile(bytes))
+    // Qt's readers drop a profile they cannot read without a word; the file says it had one.
+    if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()
+        && FileHasProfile(bytes))
         out.warning = LoadWarning::ProfileIgnored;
     return out;
 }
