@@ -79,6 +79,7 @@ private slots:
     void cancelChangesNothing();
     void brokenFileKeepsPicture_data();
     void brokenFileKeepsPicture();
+    void brokenProfileShownWithMessage();
     void refreshRestoresInPlace();
     void refreshBeforeAnyImport();
     void saveNamingAndContent_data();
@@ -191,6 +192,7 @@ void TestImportSave::brokenFileKeepsPicture_data()
         QTest::addRow("%s garbage", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR "/garbage.jpg");
         QTest::addRow("%s truncated", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR "/truncated.bmp");
         QTest::addRow("%s missing", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR "/gone.jpg");
+        QTest::addRow("%s folder", button) << QString::fromUtf8(button) << QStringLiteral(TEST_DATA_DIR);
     }
 }
 
@@ -215,6 +217,31 @@ void TestImportSave::brokenFileKeepsPicture()
     QCOMPARE(w.box("客体图片")->image(), target);
     QCOMPARE(w.box("取样图片")->image(), reference);
     QCOMPARE(w.form.targetPath(), good.toStdString());
+}
+
+// A colour profile that cannot be used never blocks the photo: it is shown, then the window says so.
+void TestImportSave::brokenProfileShownWithMessage()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(qRgb(200, 120, 90));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(image.save(&buffer, "JPG", 95));
+    const QByteArray profile = QByteArray("\xFF\xE2\x01\x10ICC_PROFILE\0\x01\x01", 18) + QByteArray(256, '\x11');
+    const QString path = dir.filePath(QStringLiteral("tagged.jpg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(jpeg.left(2) + profile + jpeg.mid(2));
+    file.close();
+
+    ClickAnswering(w, "导入客体", path);
+
+    QCOMPARE(w.box("客体图片")->image().size(), QSize(40, 30));
+    QCOMPARE(w.messages.shown.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(w.messages.shown[0].text), text::ProfileIgnoredMessage(path));
 }
 
 // 刷新 throws a correction away: the file's pixels come back where the picture stands.

@@ -166,7 +166,7 @@ private:
     void saveFinished(SaveOutcome outcome);
     // Waits for a save in flight and reports it; false when it failed, so the window stays.
     bool finishSaveInFlight();
-    bool loadInto(PictureBox *box, const std::string &path);
+    bool loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes = nullptr);
     static void centre(PictureBox *box);
 
     // View (main_form_view.cpp).

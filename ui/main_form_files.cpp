@@ -21,18 +21,6 @@ constexpr int kCentreY = 255;
 // A photo's file larger than this is not held in memory for its camera data.
 constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
 
-// The photo's own file, for the camera data a save carries over. The loader reads the same file;
-// when it hands over the bytes it decoded, they belong here instead of a second read.
-QByteArray PhotoFileBytes(const std::string &path)
-{
-    const QString name = QString::fromStdString(path);
-    if (!QFileInfo(name).isFile())
-        return {};
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential() || file.size() > kMaxKeptFileBytes)
-        return {};
-    return file.readAll();
-}
 } // namespace
 
 // The one dialog's settings persist between uses; nothing changes when the user cancels.
@@ -55,16 +43,24 @@ std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
     return chosen;
 }
 
-// A picture that cannot be read is reported and leaves the box as it was.
-bool MainForm::loadInto(PictureBox *box, const std::string &path)
+// A picture that cannot be read is reported and leaves the box as it was. The path's bytes go to
+// the system as they are, so a name in any encoding opens.
+bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes)
 {
-    const QString file = QString::fromStdString(path);
-    LoadedPicture loaded = LoadPicture(file);
-    if (!loaded.error.isEmpty()) {
-        m_services.messages.show(text::OpenFailedMessage(file, loaded.error).toStdString(), text::kAppTitle);
+    const QByteArray name = QByteArray::fromStdString(path);
+    LoadedPicture loaded = LoadPicture(name);
+    if (loaded.problem != LoadProblem::None) {
+        const QString reason =
+            text::LoadProblemText(loaded.problem, loaded.declaredSize, PictureMemoryLimit() / (1024 * 1024));
+        m_services.messages.show(text::OpenFailedMessage(QFile::decodeName(name), reason).toStdString(),
+                                 text::kAppTitle);
         return false;
     }
     box->setPicture(std::move(loaded.image));
+    if (fileBytes) // the bytes the picture came from, whose camera data a save carries over
+        *fileBytes = loaded.encoded.size() <= kMaxKeptFileBytes ? std::move(loaded.encoded) : QByteArray();
+    if (loaded.warning == LoadWarning::ProfileIgnored)
+        m_services.messages.show(text::ProfileIgnoredMessage(QFile::decodeName(name)).toStdString(), text::kAppTitle);
     return true;
 }
 
@@ -95,12 +91,11 @@ void MainForm::openReference(const std::string &path)
 
 void MainForm::openTarget(const std::string &path)
 {
-    if (!loadInto(m_targetPicture, path)) {
+    if (!loadInto(m_targetPicture, path, &m_targetFileBytes)) {
         forgetPhoto(path); // a recent entry that no longer opens leaves the list
         return;
     }
     m_targetPath = path;
-    m_targetFileBytes = PhotoFileBytes(m_targetPath);
     m_targetPicture->setVisible(true);
     placeImported(m_targetPicture);
     photoLoaded();
@@ -112,10 +107,8 @@ void MainForm::reloadTarget()
 {
     if (m_targetPath.empty())
         m_targetPicture->clearPicture();
-    else if (!loadInto(m_targetPicture, m_targetPath))
+    else if (!loadInto(m_targetPicture, m_targetPath, &m_targetFileBytes))
         return;
-    else
-        m_targetFileBytes = PhotoFileBytes(m_targetPath);
     photoLoaded();
 }
 

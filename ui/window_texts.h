@@ -1,12 +1,14 @@
 // Velmora — the window's own texts (UTF-8), and the few that are put together from values.
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <string>
 
 #include "core/refusal.h"
 #include "platform/qt/save_outcome.h"
+#include "platform/qt/decoded_picture.h"
 
 namespace velmora::text {
 
@@ -78,5 +80,9 @@ inline constexpr const char *kWebpGroup = "WebP";
 inline constexpr const char *kWebpLossless = "无损(&L)";
 inline constexpr const char *kWebpLossy = "有损(&Y)";
 inline constexpr const char *kWebpQuality = "WebP质量(&W)：";
+// Why a file gave no picture; declared is the size a too-large file claims, limitMB the memory allowed.
+QString LoadProblemText(LoadProblem problem, QSize declared, qint64 limitMB);
+// A picture that loaded, but whose colour profile had to be ignored.
+QString ProfileIgnoredMessage(const QString &path);
 
 } // namespace velmora::text

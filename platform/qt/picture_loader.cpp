@@ -2,12 +2,21 @@
 #include "platform/qt/picture_loader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <unistd.h>
 
+#include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
-#include <QtEndian>
+
+#include "platform/qt/bmp_decoder.h"
+#include "platform/qt/colour_profile.h"
+#include "platform/qt/file_bytes.h"
+#include "platform/qt/gif_check.h"
+#include "platform/qt/jpeg_decoder.h"
+#include "platform/qt/picture_memory.h"
 
 namespace velmora {
 
@@ -15,29 +24,38 @@ namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
 
-QString ReadFailure(QImageReader::ImageReaderError error)
+enum class Kind { Unknown, Jpeg, Png, Gif, Bmp, Ico, Tiff, Webp };
+
+// Decided from the bytes, never from the name: a renamed file still opens as what it is.
+Kind Sniff(const QByteArray &b)
 {
-    switch (error) {
-    case QImageReader::FileNotFoundError: return QStringLiteral("文件不存在或无法读取");
-    case QImageReader::DeviceError: return QStringLiteral("读取文件时出错");
-    case QImageReader::UnsupportedFormatError: return QStringLiteral("不是可识别的图片格式");
-    case QImageReader::InvalidDataError: return QStringLiteral("图片数据已损坏或不完整");
-    case QImageReader::UnknownError: break;
+    if (b.startsWith("\xFF\xD8\xFF"))
+        return Kind::Jpeg;
+    if (b.startsWith("\x89PNG\r\n\x1A\n"))
+        return Kind::Png;
+    if (b.startsWith("GIF87a") || b.startsWith("GIF89a"))
+        return Kind::Gif;
+    if (b.startsWith("BM"))
+        return Kind::Bmp;
+    if (b.startsWith(QByteArray("\0\0\1\0", 4)))
+        return Kind::Ico;
+    if (b.startsWith(QByteArray("II*\0", 4)) || b.startsWith(QByteArray("MM\0*", 4)))
+        return Kind::Tiff;
+    if (b.size() >= 12 && b.startsWith("RIFF") && b.mid(8, 4) == "WEBP")
+        return Kind::Webp;
+    return Kind::Unknown;
+}
+
+const char *QtFormat(Kind kind)
+{
+    switch (kind) {
+    case Kind::Png: return "png";
+    case Kind::Gif: return "gif";
+    case Kind::Ico: return "ico";
+    case Kind::Tiff: return "tiff";
+    case Kind::Webp: return "webp";
+    default: return "";
     }
-    return QStringLiteral("图片数据已损坏或不完整");
-}
-
-QString TooLarge(QSize size)
-{
-    return QStringLiteral("图片太大（%1 × %2 像素），超出了本机内存允许的 %3 MB")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(PictureMemoryLimit() / kMegabyte);
-}
-
-bool ExceedsLimit(QSize size)
-{
-    return size.isValid() && qint64{size.width()} * size.height() * 4 > PictureMemoryLimit();
 }
 
 // Icon files hold several pictures; the largest is the one worth correcting.
@@ -60,34 +78,121 @@ void JumpToLargestImage(QImageReader &reader)
     reader.jumpToImage(best);
 }
 
-// Qt's readers show a cut-off bitmap or JPEG as far as it goes, without an error; such a file
-// is damaged, and correcting half a photo would only hide that.
-bool IsTruncated(const QString &path, const QByteArray &format)
+bool IsFinalFormat(QImage::Format f) { return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32; }
+
+qint64 PictureBytes(QSize size, QImage::Format format)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
-    if (format == "bmp") {
-        const QByteArray header = file.read(54);
-        if (header.size() < 54)
-            return true;
-        const quint32 offset = qFromLittleEndian<quint32>(header.constData() + 10);
-        const qint32 width = qFromLittleEndian<qint32>(header.constData() + 18);
-        const qint32 height = qFromLittleEndian<qint32>(header.constData() + 22);
-        const quint16 bits = qFromLittleEndian<quint16>(header.constData() + 28);
-        const quint32 compression = qFromLittleEndian<quint32>(header.constData() + 30);
-        if (compression != 0 && compression != 3) // run-length data has no fixed size
-            return false;
-        const qint64 rowBytes = ((qint64{width} * bits + 31) / 32) * 4;
-        return qint64{offset} + rowBytes * std::abs(qint64{height}) > size;
+    const int depth = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    return ((qint64{size.width()} * depth + 31) / 32) * 4 * size.height();
+}
+
+// To 32 bits a pixel. 16-bit channels are rounded to 8 (v × 255 / 65535) row by row into the
+// picture's own memory: each 32-bit row ends before the next 64-bit row begins.
+void ToFinalFormat(QImage &image)
+{
+    const QImage::Format target = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (image.depth() == 64) {
+        QImage out = TakeOverPicture(image, image.size(), target);
+        if (!out.isNull()) {
+            for (int y = 0; y < image.height(); ++y) {
+                const QImage row(image.constScanLine(y), image.width(), 1, image.bytesPerLine(), image.format());
+                const QImage converted = row.convertToFormat(target);
+                std::memcpy(out.scanLine(y), converted.constBits(), std::size_t(image.width()) * 4);
+            }
+            out.setColorSpace(image.colorSpace());
+            image = std::move(out);
+            return;
+        }
     }
-    if (format == "jpeg" || format == "jpg") {
-        // Picture data cannot hold the end marker, so a whole file shows it in its last bytes.
-        file.seek(std::max<qint64>(0, size - 4096));
-        return !file.read(4096).contains(QByteArray("\xFF\xD9", 2));
+    image.convertTo(target);
+}
+
+// Mirror and flip come before the quarter turn, as the tag means; three quarters is all three.
+void ApplyTurn(QImage &image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationNone)
+        return;
+    image = std::move(image).mirrored(turn & QImageIOHandler::TransformationMirror,
+                                      turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+}
+
+// PNG, TIFF, WebP, ICO and whole GIFs, through Qt's readers on the same bytes. Every full-size
+// buffer the read, the conversion to 32 bits and a turn will hold is counted before any is made.
+DecodedPicture DecodeWithQt(const QByteArray &bytes, Kind kind, qint64 limit)
+{
+    QBuffer buffer;
+    buffer.setData(bytes); // shares the bytes, no copy
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QtFormat(kind));
+    reader.setAutoTransform(false);
+    if (!reader.canRead())
+        return {{}, LoadProblem::Damaged, {}};
+    if (kind == Kind::Ico)
+        JumpToLargestImage(reader);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return {{}, LoadProblem::Damaged, {}};
+    const QImage::Format format = reader.imageFormat();
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    const qint64 finalBytes = qint64{size.width()} * size.height() * 4;
+    qint64 total = PictureBytes(size, format);
+    if (!IsFinalFormat(format))
+        total += finalBytes;
+    if (turn != QImageIOHandler::TransformationNone)
+        total += finalBytes;
+    const QSize upright = turn & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
+    if (total > limit)
+        return {{}, LoadProblem::TooLarge, upright};
+
+    // Qt's readers decode into the picture they are given when its size and format are theirs.
+    QImage image = format == QImage::Format_Invalid ? QImage() : AllocatePicture(size, format);
+    if (!reader.read(&image))
+        return {{}, LoadProblem::Damaged, {}};
+    if (!IsFinalFormat(image.format()))
+        ToFinalFormat(image);
+    ApplyTurn(image, turn);
+    return {std::move(image), LoadProblem::None, {}};
+}
+
+struct Decoded {
+    DecodedPicture picture;
+    LoadWarning warning = LoadWarning::None;
+};
+
+Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit)
+{
+    DecodedJpeg jpeg = DecodeJpeg(bytes, limit);
+    Decoded out{std::move(jpeg.picture)};
+    if (out.picture.problem != LoadProblem::None)
+        return out;
+    const bool tagged = !jpeg.iccProfile.isEmpty() && TagWithProfile(out.picture.image, jpeg.iccProfile);
+    if (jpeg.profileBroken || (!jpeg.iccProfile.isEmpty() && !tagged))
+        out.warning = LoadWarning::ProfileIgnored;
+    return out;
+}
+
+// Each format by what its bytes say it is.
+Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
+{
+    const Kind kind = Sniff(bytes);
+    switch (kind) {
+    case Kind::Unknown: return {{{}, LoadProblem::NotAPicture, {}}};
+    case Kind::Jpeg: return DecodeJpegWithProfile(bytes, limit);
+    case Kind::Bmp: return {DecodeBmp(bytes, limit)};
+    case Kind::Gif:
+        if (!GifFirstFrameComplete(bytes))
+            return {{{}, LoadProblem::Damaged, {}}};
+        return {DecodeWithQt(bytes, kind, limit)};
+    default: break;
     }
-    return false;
+    Decoded out{DecodeWithQt(bytes, kind, limit)};
+    // Qt's readers drop a profile they cannot read without a word; the file says it had one.
+    if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()
+        && FileHasProfile(bytes))
+        out.warning = LoadWarning::ProfileIgnored;
+    return out;
 }
 
 } // namespace
@@ -103,24 +208,21 @@ void SetPictureMemoryLimit()
 
 qint64 PictureMemoryLimit() { return qint64{QImageReader::allocationLimit()} * kMegabyte; }
 
-LoadedPicture LoadPicture(const QString &path)
+LoadedPicture LoadPicture(const QString &path) { return LoadPicture(QFile::encodeName(path)); }
+
+LoadedPicture LoadPicture(const QByteArray &localName)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    if (!reader.canRead())
-        return {{}, ReadFailure(reader.error())};
-    JumpToLargestImage(reader);
-    if (ExceedsLimit(reader.size()))
-        return {{}, TooLarge(reader.size())};
-    if (IsTruncated(path, reader.format()))
-        return {{}, ReadFailure(QImageReader::InvalidDataError)};
-    QImage image;
-    if (!reader.read(&image)) {
-        if (ExceedsLimit(reader.size()))
-            return {{}, TooLarge(reader.size())};
-        return {{}, ReadFailure(reader.error())};
-    }
-    return {std::move(image), {}};
+    const qint64 limit = PictureMemoryLimit();
+    FileBytes file = ReadFileOnce(localName, limit);
+    if (file.problem != LoadProblem::None)
+        return {{}, file.problem, {}, {}, {}};
+    // The file's bytes stay in memory through the decode: they count against the limit too.
+    Decoded decoded = DecodeBytes(file.bytes, limit - file.bytes.size());
+    DecodedPicture &picture = decoded.picture;
+    if (picture.problem != LoadProblem::None)
+        return {{}, picture.problem, picture.declaredSize, {}, {}};
+    ConvertToSrgb(picture.image);
+    return {std::move(picture.image), LoadProblem::None, {}, decoded.warning, std::move(file.bytes)};
 }
 
 } // namespace velmora

@@ -1,22 +1,35 @@
 // Velmora — reading pictures from files.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+
+#include "platform/qt/decoded_picture.h"
 
 namespace velmora {
 
+// Something the window should say about a picture that did load.
+enum class LoadWarning { None, ProfileIgnored };
+
 struct LoadedPicture {
-    QImage image;
-    QString error; // the reason in the window's language; empty on success
+    QImage image; // Format_RGB32 or ARGB32, upright, in sRGB; null unless problem is None
+    LoadProblem problem = LoadProblem::None;
+    QSize declaredSize; // for TooLarge: the size the file claims, if it got that far
+    LoadWarning warning = LoadWarning::None;
+    QByteArray encoded; // the file's bytes as read, for carrying its camera data over on saving
 };
 
-// Sets how many megabytes one decoded picture may take, from the machine's memory.
+// Sets how many megabytes one load may take, from the machine's memory.
 void SetPictureMemoryLimit();
 // The limit in force, in bytes.
 qint64 PictureMemoryLimit();
 
-// BMP, JPEG, GIF (first frame) and ICO (largest image), upright by its EXIF orientation.
+// BMP, JPEG, GIF (first frame), ICO (largest image), PNG, TIFF and WebP, upright by the EXIF
+// orientation, converted to sRGB from an embedded colour profile. The file is named by its bytes
+// as the system knows them, so names in any encoding open; it is read once and decoded from memory.
+LoadedPicture LoadPicture(const QByteArray &localName);
 LoadedPicture LoadPicture(const QString &path);
 
 } // namespace velmora

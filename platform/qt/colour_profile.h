@@ -1,0 +1,21 @@
+// Velmora — pictures brought to sRGB, the colours the window shows, samples and corrects in.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+namespace velmora {
+
+// Converts an RGB32/ARGB32 picture from the colour space it carries to sRGB, in place (no second
+// full-size copy). A picture without one is taken as sRGB and left alone.
+void ConvertToSrgb(QImage &image);
+
+// Tags the picture with an embedded ICC profile. False, leaving the picture untagged, when the
+// profile cannot be read or describes colours Qt cannot convert from.
+bool TagWithProfile(QImage &image, const QByteArray &iccProfile);
+
+// Whether a PNG (iCCP chunk), WebP (ICCP chunk) or TIFF (ICC tag) file carries an embedded profile,
+// so a profile Qt's readers drop without a word can be told from none at all.
+bool FileHasProfile(const QByteArray &bytes);
+
+} // namespace velmora

@@ -1,0 +1,284 @@
+// Velmora — JPEG photos decoded by libjpeg-turbo, refused when the decoder had to make data up.
+#include "platform/qt/jpeg_decoder.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+// jpeglib.h first: it sets the library version that decides jerror.h's message numbers.
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "platform/qt/exif_orientation.h"
+#include "platform/qt/picture_memory.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kStripRows = 32;
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    bool damaged = false;
+    int error = 0; // libjpeg's code for the error that stopped it
+};
+
+// Warnings libjpeg gives for real cameras' files whose pixels are all there.
+bool Harmless(int code)
+{
+    switch (code) {
+    case JWRN_EXTRANEOUS_DATA: // stray bytes before a marker
+    case JWRN_JFIF_MAJOR:
+    case JWRN_ADOBE_XFORM:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_ICC: // the profile is judged on its own
+        return true;
+    default: return false;
+    }
+}
+
+[[noreturn]] void OnError(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    err->error = err->base.msg_code;
+    std::longjmp(err->jump, 1);
+}
+
+// Any other warning means the decoder is padding or guessing: stop at once, before it writes
+// made-up rows over the whole picture.
+void OnMessage(j_common_ptr cinfo, int level)
+{
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    if (level < 0 && !Harmless(err->base.msg_code)) {
+        err->damaged = true;
+        std::longjmp(err->jump, 1);
+    }
+}
+
+// Where stored pixel (x, y) of a width × height picture goes when turned upright.
+struct Placement {
+    int orientation, width, height;
+    QPoint operator()(int x, int y) const
+    {
+        switch (orientation) {
+        case 2: return {width - 1 - x, y};
+        case 3: return {width - 1 - x, height - 1 - y};
+        case 4: return {x, height - 1 - y};
+        case 5: return {y, x};
+        case 6: return {height - 1 - y, x};
+        case 7: return {height - 1 - y, width - 1 - x};
+        case 8: return {y, width - 1 - x};
+        default: return {x, y};
+        }
+    }
+};
+
+// Adobe's files store CMYK inverted (255 = no ink); others store ink amounts.
+void CmykToBgrx(uchar *row, int width, bool inverted)
+{
+    for (int x = 0; x < width; ++x) {
+        uchar *p = row + 4 * x;
+        int c = p[0], m = p[1], y = p[2], k = p[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        p[0] = uchar((y * k + 127) / 255);
+        p[1] = uchar((m * k + 127) / 255);
+        p[2] = uchar((c * k + 127) / 255);
+        p[3] = 0xFF;
+    }
+}
+
+struct Session {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err;
+    qint64 memoryLimit = 0;
+    int orientation = 1;
+    QImage image;
+    std::vector<uchar> strip;
+    DecodedJpeg result;
+};
+
+void ReadSavedMarkers(Session &s)
+{
+    for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next) {
+        const QByteArray payload(reinterpret_cast<const char *>(m->data), m->data_length);
+        if (m->marker == JPEG_APP0 + 1 && s.orientation == 1)
+            s.orientation = ExifOrientation(payload);
+        if (m->marker == JPEG_APP0 + 2 && payload.startsWith(QByteArray("ICC_PROFILE\0", 12)))
+            s.result.profileBroken = true; // until the pieces are put together below
+    }
+}
+
+// Blocks the Huffman coder must spend at least one bit on: a file shorter than that cannot hold
+// the picture it claims, whatever it holds.
+qint64 MinimumBlocks(const jpeg_decompress_struct &cinfo)
+{
+    qint64 blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks += qint64{cinfo.comp_info[i].width_in_blocks} * cinfo.comp_info[i].height_in_blocks;
+    return blocks;
+}
+
+// The coefficients of every block, which the decoder holds for a multi-scan (progressive) file.
+qint64 CoefficientBytes(const jpeg_decompress_struct &cinfo)
+{
+    qint64 bytes = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info &c = cinfo.comp_info[i];
+        const qint64 w = (c.width_in_blocks + c.h_samp_factor - 1) / c.h_samp_factor * c.h_samp_factor;
+        const qint64 h = (c.height_in_blocks + c.v_samp_factor - 1) / c.v_samp_factor * c.v_samp_factor;
+        bytes += w * h * qint64{sizeof(JBLOCK)};
+    }
+    return bytes;
+}
+
+// Puts the profile's pieces together; jpeg_read_icc_profile warns, never stops, on a bad piece.
+void ReadIccProfile(Session &s)
+{
+    JOCTET *data = nullptr;
+    unsigned int length = 0;
+    if (!jpeg_read_icc_profile(&s.cinfo, &data, &length))
+        return;
+    s.result.iccProfile = QByteArray(reinterpret_cast<const char *>(data), qsizetype(length));
+    s.result.profileBroken = false;
+    std::free(data);
+}
+
+// Writes decoded rows to their upright places. Along a stored row the destination moves by a fixed
+// step (a pixel or a whole row either way), so each row is a pointer and a step; going across the
+// strip's rows at each x keeps the writes for one destination row together.
+void PlaceStrip(Session &s, int firstRow, int rows)
+{
+    const Placement place{s.orientation, int(s.cinfo.output_width), int(s.cinfo.output_height)};
+    const int width = int(s.cinfo.output_width);
+    const qsizetype stride = s.image.bytesPerLine() / 4;
+    quint32 *pixels = reinterpret_cast<quint32 *>(s.image.bits());
+    const auto at = [&](QPoint p) { return pixels + p.y() * stride + p.x(); };
+    const qsizetype step = width > 1 ? at(place(1, firstRow)) - at(place(0, firstRow)) : 0;
+    const quint32 *from[kStripRows];
+    quint32 *to[kStripRows];
+    for (int r = 0; r < rows; ++r) {
+        from[r] = reinterpret_cast<const quint32 *>(s.strip.data()) + qsizetype(r) * width;
+        to[r] = at(place(0, firstRow + r));
+    }
+    for (int x = 0; x < width; ++x) {
+        const qsizetype offset = x * step;
+        for (int r = 0; r < rows; ++r)
+            to[r][offset] = from[r][x];
+    }
+}
+
+// Only trivially destructible locals from here on: the error manager jumps back into this frame.
+bool Decode(Session &s, const QByteArray &bytes)
+{
+    jpeg_decompress_struct &cinfo = s.cinfo;
+    if (setjmp(s.err.jump))
+        return false;
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+    ReadSavedMarkers(s);
+    if (s.result.profileBroken)
+        ReadIccProfile(s);
+
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    const int width = int(cinfo.image_width), height = int(cinfo.image_height);
+    const bool turned = s.orientation >= 5;
+    const QSize upright = turned ? QSize(height, width) : QSize(width, height);
+    s.result.picture.declaredSize = upright;
+    const qint64 pictureBytes = qint64{width} * height * 4;
+    const qint64 stripBytes = s.orientation == 1 ? 0 : qint64{width} * 4 * kStripRows;
+    const qint64 coefficients = jpeg_has_multiple_scans(&cinfo) ? CoefficientBytes(cinfo) : 0;
+    if (pictureBytes + stripBytes + coefficients > s.memoryLimit) {
+        s.result.picture.problem = LoadProblem::TooLarge;
+        return false;
+    }
+    if (!cinfo.arith_code && qint64{bytes.size()} * 8 < MinimumBlocks(cinfo)) {
+        s.err.damaged = true;
+        return false;
+    }
+    // The decoder's own buffers may use what the picture leaves; beyond that it stops with an error.
+    cinfo.mem->max_memory_to_use = long(s.memoryLimit - pictureBytes - stripBytes);
+
+    s.image = AllocatePicture(upright, QImage::Format_RGB32);
+    if (s.image.isNull()) {
+        s.result.picture.problem = LoadProblem::TooLarge;
+        return false;
+    }
+    if (s.orientation != 1)
+        s.strip.resize(std::size_t(width) * 4 * kStripRows);
+
+    jpeg_start_decompress(&cinfo);
+    const bool inverted = cinfo.saw_Adobe_marker;
+    JSAMPROW rows[kStripRows];
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int first = int(cinfo.output_scanline);
+        const int want = std::min<int>(kStripRows, height - first);
+        for (int r = 0; r < want; ++r)
+            rows[r] = s.orientation == 1 ? s.image.scanLine(first + r) : s.strip.data() + std::size_t(r) * width * 4;
+        // The decoder hands out a row or two per call; a turned picture is placed a whole strip at a time.
+        for (int filled = 0; filled < want;) {
+            const int got = int(jpeg_read_scanlines(&cinfo, rows + filled, JDIMENSION(want - filled)));
+            if (got == 0) { // cannot happen with data in memory; never loop on it
+                s.err.damaged = true;
+                return false;
+            }
+            if (cmyk)
+                for (int r = filled; r < filled + got; ++r)
+                    CmykToBgrx(rows[r], width, inverted);
+            filled += got;
+        }
+        if (s.orientation != 1)
+            PlaceStrip(s, first, want);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+LoadProblem FailureProblem(const ErrorManager &err)
+{
+    if (err.damaged)
+        return LoadProblem::Damaged;
+    switch (err.error) {
+    case JERR_NO_SOI: return LoadProblem::NotAPicture;
+    case JERR_OUT_OF_MEMORY:
+    case JERR_NO_BACKING_STORE:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW: return LoadProblem::TooLarge;
+    default: return LoadProblem::Damaged;
+    }
+}
+
+} // namespace
+
+DecodedJpeg DecodeJpeg(const QByteArray &bytes, qint64 memoryLimitBytes)
+{
+    Session s;
+    s.memoryLimit = memoryLimitBytes;
+    s.cinfo.err = jpeg_std_error(&s.err.base);
+    s.err.base.error_exit = OnError;
+    s.err.base.emit_message = OnMessage;
+    const bool decoded = Decode(s, bytes);
+    jpeg_destroy_decompress(&s.cinfo);
+    if (!decoded) {
+        LoadProblem problem = s.result.picture.problem;
+        if (problem == LoadProblem::None)
+            problem = FailureProblem(s.err);
+        return {{{}, problem, s.result.picture.declaredSize}, {}, false};
+    }
+    s.result.picture.image = std::move(s.image);
+    return std::move(s.result);
+}
+
+} // namespace velmora

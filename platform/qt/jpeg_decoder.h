@@ -1,0 +1,23 @@
+// Velmora — JPEG photos decoded by libjpeg-turbo, refused when the decoder had to make data up.
+#pragma once
+
+#include <QByteArray>
+
+#include "platform/qt/decoded_picture.h"
+
+namespace velmora {
+
+struct DecodedJpeg {
+    DecodedPicture picture;      // Format_RGB32, turned upright by its EXIF orientation
+    QByteArray iccProfile;       // the embedded colour profile, empty if there is none
+    bool profileBroken = false;  // profile segments present but not put together
+};
+
+// Damaged: the data ends early or is corrupt where the decoder would have to invent pixels (a cut
+// scan, a cut with an end marker in a comment, a tiny file claiming a huge picture). Harmless
+// warnings (stray bytes before a marker) and any data after the end marker are accepted.
+// TooLarge: the picture and the decoder's own full-size buffers exceed memoryLimitBytes; refused
+// before they are allocated.
+DecodedJpeg DecodeJpeg(const QByteArray &bytes, qint64 memoryLimitBytes);
+
+} // namespace velmora

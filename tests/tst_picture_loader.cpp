@@ -1,0 +1,606 @@
+// Velmora tests — the loader's verdict on files: what it opens, what it refuses, how much memory a
+// load takes and what colours come out. Fixtures are made here; pixels are checked against
+// ImageMagick's decoding of the same file, never against our own earlier output.
+#include <QtTest>
+
+#include <atomic>
+#include <cmath>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QColorSpace>
+#include <QImageReader>
+
+#include "platform/qt/picture_loader.h"
+#include "ui/startup.h"
+
+using namespace velmora;
+
+Q_DECLARE_METATYPE(velmora::LoadProblem)
+Q_DECLARE_METATYPE(velmora::LoadWarning)
+
+namespace {
+
+constexpr const char *kAdobeRgb = "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
+constexpr const char *kSrgb = "/usr/share/color/icc/sRGB.icc";
+
+QString Data(const char *name) { return QStringLiteral(TEST_DATA_DIR "/") + QString::fromUtf8(name); }
+
+QByteArray Read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool Write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray Encode(const QImage &image, const char *format, int quality = -1)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, quality);
+    return bytes;
+}
+
+// Blocks of colour large enough that JPEG keeps them, and different in every corner, so a wrong
+// turn or mirror shows.
+QImage Quadrants(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    const QRgb colours[4] = {qRgb(220, 40, 40), qRgb(40, 200, 40), qRgb(40, 40, 220), qRgb(230, 230, 60)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, colours[(x >= width / 2) + 2 * (y >= height / 2)]);
+    return image;
+}
+
+QImage Noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.setPixel(x, y, state >> 8);
+        }
+    return image;
+}
+
+// A JPEG marker segment: FF, marker, big-endian length (which counts itself), payload.
+QByteArray Segment(quint8 marker, const QByteArray &payload)
+{
+    const int length = payload.size() + 2;
+    QByteArray s;
+    s += char(0xFF);
+    s += char(marker);
+    s += char(length >> 8);
+    s += char(length & 0xFF);
+    return s + payload;
+}
+
+QByteArray AfterStart(const QByteArray &jpeg, const QByteArray &inserted) { return jpeg.left(2) + inserted + jpeg.mid(2); }
+
+// An EXIF APP1 payload holding only the orientation, big-endian.
+QByteArray ExifOrientation(int orientation)
+{
+    QByteArray p("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01", 16);
+    p += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);
+    p += char(0);
+    p += char(orientation);
+    p += QByteArray("\0\0\0\0\0\0", 6);
+    return p;
+}
+
+// Rewrites the width and height a JPEG's frame header claims.
+QByteArray ClaimSize(QByteArray jpeg, int width, int height)
+{
+    for (qsizetype at = 2; at + 9 < jpeg.size(); ++at) {
+        const quint8 marker = quint8(jpeg[at + 1]);
+        if (quint8(jpeg[at]) == 0xFF && (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)) {
+            jpeg[at + 5] = char(height >> 8);
+            jpeg[at + 6] = char(height & 0xFF);
+            jpeg[at + 7] = char(width >> 8);
+            jpeg[at + 8] = char(width & 0xFF);
+            return jpeg;
+        }
+    }
+    return {};
+}
+
+// ImageMagick's decoding of a file, with its own arguments (turn, colour conversion).
+QImage Reference(const QString &path, const QStringList &arguments = {})
+{
+    QProcess convert;
+    convert.start(QStringLiteral("convert"), QStringList{path} + arguments + QStringList{"-depth", "8", "ppm:-"});
+    if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
+        return {};
+    return QImage::fromData(convert.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
+}
+
+int MaxDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+quint32 Crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray PngChunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), chunk.data());
+    chunk += type + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(Crc32(type + data), crc.data());
+    return chunk + crc;
+}
+
+// Sets the loader's memory limit for one test and puts the old one back.
+class MemoryLimit {
+public:
+    explicit MemoryLimit(int megabytes) : m_saved(QImageReader::allocationLimit())
+    {
+        QImageReader::setAllocationLimit(megabytes);
+    }
+    ~MemoryLimit() { QImageReader::setAllocationLimit(m_saved); }
+
+private:
+    int m_saved;
+};
+
+} // namespace
+
+class TestPictureLoader : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void notAFile_data();
+    void notAFile();
+    void rewrittenWhileLoading_data();
+    void rewrittenWhileLoading();
+    void jpegVerdict_data();
+    void jpegVerdict();
+    void exifTurn_data();
+    void exifTurn();
+    void cmykJpeg();
+    void memoryRefusal_data();
+    void memoryRefusal();
+    void profileToSrgb_data();
+    void profileToSrgb();
+    void brokenProfile_data();
+    void brokenProfile();
+    void sixteenBitsRounded_data();
+    void sixteenBitsRounded();
+    void reloadReusesMemoryOnlyWhenFree();
+    void nameInAnyEncoding();
+    void fileBytesKept();
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+};
+
+void TestPictureLoader::initTestCase()
+{
+    ConfigureApplication();
+    // The size limits below assume the largest limit the program ever sets.
+    QImageReader::setAllocationLimit(2047);
+    QVERIFY(m_dir.isValid());
+    QVERIFY2(QFile::exists(kAdobeRgb), "icc-profiles-free is needed for the colour tests");
+}
+
+void TestPictureLoader::notAFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO named like a picture") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("device") << "device";
+}
+
+// A FIFO with no writer would block a plain open or read for good; the load must come back at once.
+void TestPictureLoader::notAFile()
+{
+    QFETCH(QString, kind);
+    QString target;
+    if (kind == "fifo") {
+        target = path("waiting.bmp");
+        QVERIFY(::mkfifo(QFile::encodeName(target).constData(), 0600) == 0);
+    } else if (kind == "folder") {
+        target = path("folder.jpg");
+        QVERIFY(QDir().mkpath(target));
+    } else {
+        target = QStringLiteral("/dev/zero");
+    }
+    auto load = std::async(std::launch::async, [target] { return LoadPicture(target); });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Free the stuck reader before failing, so the test program can end.
+        const int writer = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        QFAIL("the load blocked");
+    }
+    const LoadedPicture loaded = load.get();
+    QCOMPARE(loaded.problem, LoadProblem::NotAFile);
+    QVERIFY(loaded.image.isNull());
+}
+
+void TestPictureLoader::rewrittenWhileLoading_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("jpeg") << QByteArray("JPG");
+    QTest::newRow("bitmap") << QByteArray("BMP");
+    QTest::newRow("png") << QByteArray("PNG");
+}
+
+// Another program rewrites the file in place over and over while we load it: every load is
+// either refused or one whole version, never rows of both.
+void TestPictureLoader::rewrittenWhileLoading()
+{
+    QFETCH(QByteArray, format);
+    QImage red(96, 64, QImage::Format_RGB32), blue(96, 64, QImage::Format_RGB32);
+    red.fill(qRgb(230, 20, 20));
+    blue.fill(qRgb(20, 20, 230));
+    const QByteArray versions[2] = {Encode(red, format, 90), Encode(blue, format, 90)};
+    const QString target = path(QStringLiteral("rewritten.") + QString::fromLatin1(format).toLower());
+    QVERIFY(Write(target, versions[0]));
+
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        const QByteArray name = QFile::encodeName(target);
+        for (int i = 0; !stop; ++i) {
+            const int fd = ::open(name.constData(), O_WRONLY | O_TRUNC);
+            const QByteArray &v = versions[i % 2];
+            // Two writes, so a reader can meet the file half rewritten.
+            const qsizetype half = v.size() / 2;
+            [[maybe_unused]] auto a = ::write(fd, v.constData(), size_t(half));
+            [[maybe_unused]] auto b = ::write(fd, v.constData() + half, size_t(v.size() - half));
+            ::close(fd);
+        }
+    });
+    int mixed = 0;
+    for (int i = 0; i < 1500; ++i) {
+        const LoadedPicture loaded = LoadPicture(target);
+        if (loaded.problem != LoadProblem::None)
+            continue;
+        const QImage &img = loaded.image;
+        const QRgb first = img.pixel(0, 0), last = img.pixel(img.width() - 1, img.height() - 1);
+        const bool uniform = std::abs(qRed(first) - qRed(last)) < 24 && std::abs(qBlue(first) - qBlue(last)) < 24
+                             && img.size() == red.size();
+        if (!uniform)
+            ++mixed;
+    }
+    stop = true;
+    writer.join();
+    QCOMPARE(mixed, 0);
+    // Once the file holds still it loads.
+    QCOMPARE(LoadPicture(target).problem, LoadProblem::None);
+}
+
+void TestPictureLoader::jpegVerdict_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<LoadProblem>("problem");
+
+    const QByteArray whole = Encode(Noise(120, 80), "JPG", 90);
+    const int scanAt = int(whole.indexOf("\xFF\xDA"));
+    QVERIFY(scanAt > 0);
+    QTest::newRow("whole") << whole << LoadProblem::None;
+    QByteArray clip("\0\0\0\x20" "ftypmp42", 12);
+    clip += QByteArray(200000, '\x5A');
+    QTest::newRow("whole, motion clip after it") << whole + clip << LoadProblem::None;
+    QTest::newRow("whole, stray bytes before a marker")
+        << whole.left(scanAt) + QByteArray("\0\0\0", 3) + whole.mid(scanAt) << LoadProblem::None;
+    QTest::newRow("cut in the header") << whole.left(scanAt / 2) << LoadProblem::Damaged;
+    QTest::newRow("cut in the scan") << whole.left(scanAt + (whole.size() - scanAt) * 2 / 3) << LoadProblem::Damaged;
+    // An end marker in a comment near the end of a small cut file once passed for a whole file.
+    const QByteArray small = Encode(Noise(24, 16), "JPG", 90);
+    const QByteArray commented = AfterStart(small, Segment(0xFE, QByteArray("note \xFF\xD9 end")));
+    QTest::newRow("cut, end marker in a comment") << commented.left(commented.size() - 60) << LoadProblem::Damaged;
+    const QByteArray claim = ClaimSize(Encode(Noise(64, 64), "JPG", 90), 22000, 22000);
+    QTest::newRow("small file claiming 22000 x 22000") << claim << LoadProblem::Damaged;
+    QTest::newRow("small file claiming 22000 x 22000, turned")
+        << AfterStart(claim, Segment(0xE1, ExifOrientation(6))) << LoadProblem::Damaged;
+    const QByteArray progressive = Read(Data("progressive.jpg"));
+    QTest::newRow("progressive, whole") << progressive << LoadProblem::None;
+    QTest::newRow("progressive, cut between scans") << progressive.left(progressive.size() * 3 / 4)
+                                                    << LoadProblem::Damaged;
+    QTest::newRow("only the start marker") << QByteArray("\xFF\xD8\xFF", 3) << LoadProblem::Damaged;
+}
+
+void TestPictureLoader::jpegVerdict()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(LoadProblem, problem);
+    const QString file = path(QStringLiteral("verdict.jpg"));
+    QVERIFY(Write(file, bytes));
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, problem);
+    if (problem != LoadProblem::None) {
+        QVERIFY(loaded.image.isNull());
+        return;
+    }
+    QCOMPARE(loaded.image.format(), QImage::Format_RGB32);
+    QCOMPARE(qAlpha(loaded.image.pixel(3, 3)), 255);
+    // The same pixels as an independent decoder gives for the same file.
+    const QImage reference = Reference(file);
+    QVERIFY(!reference.isNull());
+    QCOMPARE(MaxDifference(loaded.image, reference), 0);
+}
+
+void TestPictureLoader::exifTurn_data()
+{
+    QTest::addColumn<int>("orientation");
+    for (int o = 1; o <= 8; ++o)
+        QTest::addRow("orientation %d", o) << o;
+}
+
+// Each of the eight orientations, turned while decoding, as an independent tool turns it.
+void TestPictureLoader::exifTurn()
+{
+    QFETCH(int, orientation);
+    const QByteArray jpeg = Encode(Quadrants(48, 32), "JPG", 95);
+    const QString file = path(QStringLiteral("turned.jpg"));
+    QVERIFY(Write(file, AfterStart(jpeg, Segment(0xE1, ExifOrientation(orientation)))));
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.image.size(), orientation >= 5 ? QSize(32, 48) : QSize(48, 32));
+    const QImage reference = Reference(file, {"-auto-orient"});
+    QCOMPARE(MaxDifference(loaded.image, reference), 0);
+}
+
+// Adobe's inverted CMYK, converted without a profile, as ImageMagick converts it.
+void TestPictureLoader::cmykJpeg()
+{
+    const LoadedPicture loaded = LoadPicture(Data("cmyk.jpg"));
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    const QImage reference = Reference(Data("cmyk.jpg"), {"-colorspace", "sRGB"});
+    QVERIFY(MaxDifference(loaded.image, reference) <= 1);
+}
+
+void TestPictureLoader::memoryRefusal_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<LoadProblem>("problem");
+    QTest::addColumn<QSize>("declared");
+
+    // With a 40 MB limit.
+    const QByteArray jpeg = Encode(Noise(64, 64), "JPG", 90);
+    QTest::newRow("jpeg, picture over the limit")
+        << ClaimSize(jpeg, 4000, 3000) << LoadProblem::TooLarge << QSize(4000, 3000);
+    QTest::newRow("jpeg turned, the upright size reported")
+        << AfterStart(ClaimSize(jpeg, 4000, 3000), Segment(0xE1, ExifOrientation(8))) << LoadProblem::TooLarge
+        << QSize(3000, 4000);
+    // 36 MB of picture fits; with the decoder's coefficients for every block it does not.
+    QTest::newRow("progressive jpeg, picture and coefficients over the limit")
+        << ClaimSize(Read(Data("progressive.jpg")), 3000, 3000) << LoadProblem::TooLarge << QSize(3000, 3000);
+    QImage flat(3000, 3000, QImage::Format_RGB32);
+    flat.fill(qRgb(200, 150, 120));
+    QTest::newRow("png, 8-bit, fits") << Encode(flat, "PNG") << LoadProblem::None << QSize();
+    // Decoded at 8 bytes a pixel and then converted: two buffers, counted together.
+    QTest::newRow("png, 16-bit, with its conversion over the limit")
+        << Encode(flat.convertToFormat(QImage::Format_RGBX64), "PNG") << LoadProblem::TooLarge << QSize(3000, 3000);
+    QTest::newRow("png, palette, with its conversion over the limit")
+        << Encode(flat.convertToFormat(QImage::Format_Indexed8), "PNG") << LoadProblem::TooLarge
+        << QSize(3000, 3000);
+}
+
+void TestPictureLoader::memoryRefusal()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(LoadProblem, problem);
+    QFETCH(QSize, declared);
+    const QString file = path(QStringLiteral("large.pic"));
+    QVERIFY(Write(file, bytes));
+    const MemoryLimit limit(40);
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, problem);
+    if (problem == LoadProblem::TooLarge)
+        QCOMPARE(loaded.declaredSize, declared);
+    else
+        QCOMPARE(loaded.image.size(), QSize(3000, 3000));
+}
+
+void TestPictureLoader::profileToSrgb_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("jpeg") << QByteArray("JPG");
+    QTest::newRow("png") << QByteArray("PNG");
+    QTest::newRow("tiff") << QByteArray("TIFF");
+    QTest::newRow("webp") << QByteArray("WEBP");
+}
+
+// A photo tagged Adobe RGB is shown in sRGB, within 2 levels of an independent conversion.
+void TestPictureLoader::profileToSrgb()
+{
+    QFETCH(QByteArray, format);
+    QImage image(64, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x)
+            image.setPixel(x, y, qRgb(x * 4, 255 - y * 8, (x * 4 + y * 8) % 256));
+    image.setColorSpace(QColorSpace::fromIccProfile(Read(kAdobeRgb)));
+    QVERIFY(image.colorSpace().isValid());
+    const QString file = path(QStringLiteral("adobe.") + QString::fromLatin1(format).toLower());
+    QVERIFY(Write(file, Encode(image, format, 100)));
+
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.warning, LoadWarning::None);
+    const QImage reference = Reference(file, {"-profile", kSrgb});
+    QVERIFY(!reference.isNull());
+    const int difference = MaxDifference(loaded.image, reference);
+    QVERIFY2(difference <= 2, qPrintable(QString::number(difference)));
+    // The conversion matters: the stored values are far from sRGB.
+    QVERIFY(MaxDifference(Reference(file), reference) > 20);
+}
+
+void TestPictureLoader::brokenProfile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("untagged");
+
+    const QByteArray jpeg = Encode(Quadrants(32, 16), "JPG", 95);
+    const QByteArray garbage(400, '\x37');
+    QTest::newRow("jpeg, profile that is not one")
+        << AfterStart(jpeg, Segment(0xE2, QByteArray("ICC_PROFILE\0\x01\x01", 14) + garbage)) << jpeg;
+    QTest::newRow("jpeg, profile pieces out of order")
+        << AfterStart(jpeg, Segment(0xE2, QByteArray("ICC_PROFILE\0\x02\x01", 14) + Read(kAdobeRgb))) << jpeg;
+    QByteArray cut = Read(kAdobeRgb);
+    cut.truncate(300);
+    QTest::newRow("jpeg, profile cut short")
+        << AfterStart(jpeg, Segment(0xE2, QByteArray("ICC_PROFILE\0\x01\x01", 14) + cut)) << jpeg;
+
+    const QByteArray png = Encode(Quadrants(32, 16), "PNG");
+    const QByteArray iccp = PngChunk("iCCP", QByteArray("bad\0\0", 5) + qCompress(garbage).mid(4));
+    QTest::newRow("png, profile that is not one") << png.left(33) + iccp + png.mid(33) << png;
+
+    // Qt writes the profile as it is into TIFF and WebP; its first bytes are overwritten here.
+    for (const char *format : {"TIFF", "WEBP"}) {
+        QImage image = Quadrants(32, 16);
+        const QByteArray untagged = Encode(image, format, 100);
+        image.setColorSpace(QColorSpace::fromIccProfile(Read(kAdobeRgb)));
+        QByteArray tagged = Encode(image, format, 100);
+        const qsizetype at = tagged.indexOf(Read(kAdobeRgb).mid(0, 64));
+        QVERIFY(at > 0);
+        tagged.replace(at, 40, QByteArray(40, '\x37'));
+        QTest::addRow("%s, profile that is not one", format) << tagged << untagged;
+    }
+}
+
+// The picture still loads, as if it had no profile, and the window is told to say so.
+void TestPictureLoader::brokenProfile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, untagged);
+    const QString file = path(QStringLiteral("broken profile"));
+    const QString plain = path(QStringLiteral("plain"));
+    QVERIFY(Write(file, bytes));
+    QVERIFY(Write(plain, untagged));
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.warning, LoadWarning::ProfileIgnored);
+    QCOMPARE(MaxDifference(loaded.image, Reference(plain)), 0);
+}
+
+void TestPictureLoader::sixteenBitsRounded_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("png") << QByteArray("PNG");
+    QTest::newRow("tiff") << QByteArray("TIFF");
+}
+
+// 16-bit channels come down to 8 bits rounded to the nearest level, v × 255 / 65535.
+void TestPictureLoader::sixteenBitsRounded()
+{
+    QFETCH(QByteArray, format);
+    const quint16 values[] = {0, 127, 128, 257 * 100 + 128, 257 * 100 + 129, 0x7FFF, 0x8080, 65407, 65535};
+    const int count = int(std::size(values));
+    QImage image(count, 1, QImage::Format_RGBX64);
+    for (int i = 0; i < count; ++i)
+        image.setPixelColor(i, 0, QColor::fromRgba64(values[i], values[count - 1 - i], values[i], 65535));
+    const QString file = path(QStringLiteral("deep.") + QString::fromLatin1(format).toLower());
+    QVERIFY(Write(file, Encode(image, format)));
+    QVERIFY(QImageReader(file).imageFormat() != QImage::Format_RGB32); // stored at 16 bits
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    const auto round = [](quint16 v) { return int(std::lround(v * 255.0 / 65535.0)); };
+    for (int i = 0; i < count; ++i) {
+        const QRgb p = loaded.image.pixel(i, 0);
+        QCOMPARE(qRed(p), round(values[i]));
+        QCOMPARE(qGreen(p), round(values[count - 1 - i]));
+    }
+}
+
+// 刷新 reloads into the memory of the picture it replaces, but only once nothing shows that picture.
+void TestPictureLoader::reloadReusesMemoryOnlyWhenFree()
+{
+    QImage red(300, 200, QImage::Format_RGB32), blue(300, 200, QImage::Format_RGB32);
+    red.fill(qRgb(230, 20, 20));
+    blue.fill(qRgb(20, 20, 230));
+    const QString redFile = path(QStringLiteral("red.jpg")), blueFile = path(QStringLiteral("blue.jpg"));
+    QVERIFY(Write(redFile, Encode(red, "JPG", 95)));
+    QVERIFY(Write(blueFile, Encode(blue, "JPG", 95)));
+
+    QImage shown = LoadPicture(redFile).image;
+    const uchar *first = shown.constBits();
+    QCOMPARE(reinterpret_cast<quintptr>(first) % (2u << 20), quintptr(0)); // huge-page aligned
+    QImage copy = shown; // a second holder of the same pixels, as a paint in flight would be
+
+    QImage reloaded = LoadPicture(blueFile).image;
+    QVERIFY(reloaded.constBits() != first);
+    QVERIFY(qRed(shown.pixel(150, 100)) > 200); // the shown picture was not written over
+
+    shown = QImage(); // the box drops it, but the copy still holds it
+    QImage third = LoadPicture(redFile).image;
+    QVERIFY(third.constBits() != first);
+    third = QImage();
+    // Now the first picture's memory is free: its last holder goes, a reload of the size takes it.
+    copy = QImage();
+    QImage fourth = LoadPicture(blueFile).image;
+    QCOMPARE(fourth.constBits(), first);
+    QVERIFY(qBlue(fourth.pixel(0, 0)) > 200 && qBlue(fourth.pixel(299, 199)) > 200);
+    QVERIFY(qRed(reloaded.pixel(0, 0)) < 60);
+
+    // A picture of another size after it gets memory of its own size.
+    QImage small(30, 20, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    const QString smallFile = path(QStringLiteral("small.jpg"));
+    QVERIFY(Write(smallFile, Encode(small, "JPG", 95)));
+    fourth = QImage();
+    const QImage smallLoaded = LoadPicture(smallFile).image;
+    QCOMPARE(smallLoaded.size(), QSize(30, 20));
+    QCOMPARE(smallLoaded.pixel(29, 19), qRgb(255, 255, 255));
+}
+
+// Zips from Chinese Windows carry GBK names, which are not UTF-8: the bytes open as they are.
+void TestPictureLoader::nameInAnyEncoding()
+{
+    const QByteArray name = QFile::encodeName(m_dir.path()) + "/\xC4\xE3\xBA\xC3.jpg"; // 你好 in GBK
+    const QByteArray jpeg = Encode(Quadrants(16, 16), "JPG", 95);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, jpeg.constData(), size_t(jpeg.size())), ssize_t(jpeg.size()));
+    ::close(fd);
+    const LoadedPicture loaded = LoadPicture(name);
+    ::unlink(name.constData()); // Qt's own removal of the folder would not see this name
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.image.size(), QSize(16, 16));
+}
+
+// The file's bytes come back with the picture, for saving its camera data later.
+void TestPictureLoader::fileBytesKept()
+{
+    const QByteArray jpeg = AfterStart(Encode(Quadrants(16, 16), "JPG", 95), Segment(0xE1, ExifOrientation(6)));
+    const QString file = path(QStringLiteral("camera.jpg"));
+    QVERIFY(Write(file, jpeg));
+    QCOMPARE(LoadPicture(file).encoded, jpeg);
+}
+
+QTEST_MAIN(TestPictureLoader)
+#include "tst_picture_loader.moc"
