@@ -73,7 +73,7 @@ private slots:
     void initTestCase()
     {
         ConfigureApplication();
-        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(fakes::WindowRig::kTestSettings);
     }
     void init() { QSettings().clear(); }
     void menus_data();
@@ -83,6 +83,7 @@ private slots:
     void historyDuringAndAroundPasses();
     void compareShowsThePhotoAsLoaded();
     void recentPhotos();
+    void settingsKeptAcrossStarts();
     void drops_data();
     void drops();
     void launchArguments_data();
@@ -97,8 +98,8 @@ void TestCommands::menus_data()
     QTest::addColumn<QStringList>("keys");
     QTest::newRow("file") << "文件(&F)"
                           << QStringList{"导入标准照片(&R)…", "导入将校正照片(&O)…", "最近打开(&J)", "", "刷新(&L)",
-                                         "保存(&S)…", "", "退出(&X)"}
-                          << QStringList{"Ctrl+Shift+O", "Ctrl+O", "", "", "F5", "Ctrl+S", "", "Ctrl+Q"};
+                                         "保存(&S)…", "保存选项(&P)…", "", "退出(&X)"}
+                          << QStringList{"Ctrl+Shift+O", "Ctrl+O", "", "", "F5", "Ctrl+S", "", "", "Ctrl+Q"};
     QTest::newRow("edit") << "编辑(&E)" << QStringList{"撤销校正(&U)", "重做校正(&D)", "", "取样范围(&S)"}
                           << QStringList{"Ctrl+Z", "Ctrl+Shift+Z, Ctrl+Y", "", ""};
     QTest::newRow("view") << "视图(&V)"
@@ -279,6 +280,30 @@ void TestCommands::recentPhotos()
             a->trigger();
     QCOMPARE(again.messages.shown.size(), size_t(1));
     QVERIFY(!again.form.recentPhotos().contains(gone));
+}
+
+// The picker's square and fitting large imports come back in a new window as they were left.
+void TestCommands::settingsKeptAcrossStarts()
+{
+    {
+        fakes::WindowRig w;
+        QCOMPARE(w.form.sampleSize(), 1);
+        QVERIFY(!w.form.fitLargeOnImport());
+        for (QAction *a : w.form.commands().sampleSize->actions())
+            if (a->data().toInt() == 5)
+                a->trigger();
+        w.form.commands().fitLargeOnImport->trigger();
+        QCOMPARE(w.form.sampleSize(), 5);
+        QVERIFY(w.form.fitLargeOnImport());
+    }
+    fakes::WindowRig again;
+    QCOMPARE(again.form.sampleSize(), 5);
+    QVERIFY(again.form.fitLargeOnImport());
+    QVERIFY(again.form.commands().fitLargeOnImport->isChecked());
+    int checked = 0;
+    for (QAction *a : again.form.commands().sampleSize->actions())
+        checked += a->isChecked() ? a->data().toInt() : 0;
+    QCOMPARE(checked, 5);
 }
 
 void TestCommands::drops_data()

@@ -37,6 +37,7 @@ void AppWindow::buildMenus()
     file->addSeparator();
     file->addAction(c.refresh);
     file->addAction(c.save);
+    file->addAction(c.saveOptions);
     file->addSeparator();
     file->addAction(c.quit);
 

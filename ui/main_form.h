@@ -40,6 +40,7 @@ struct Commands {
     QMenu *recent = nullptr;
     QAction *refresh = nullptr;
     QAction *save = nullptr;
+    QAction *saveOptions = nullptr;
     QAction *quit = nullptr;
     QAction *undo = nullptr;
     QAction *redo = nullptr;

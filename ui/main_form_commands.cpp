@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kRecentCount = 8;
 const char *const kRecentKey = "recent/photos";
+const char *const kSampleSizeKey = "pick/sampleSize";
+const char *const kFitLargeKey = "view/fitLargeOnImport";
 
 // The one local file a drag carries, or nothing.
 QString DroppedFile(const QMimeData *data)
@@ -49,6 +51,7 @@ void MainForm::buildCommands()
     c.recent = new QMenu(QString::fromUtf8(text::kRecentMenu), this);
     c.refresh = addCommand(text::kRefreshCommand, &MainForm::reloadTarget, {QKeySequence(Qt::Key_F5)});
     c.save = addCommand(text::kSaveCommand, &MainForm::saveTarget, {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    c.saveOptions = addCommand(text::kSaveOptionsCommand, &MainForm::showSaveOptions);
     c.quit = addCommand(text::kQuitCommand, &MainForm::quit, {QKeySequence(Qt::CTRL | Qt::Key_Q)});
     c.undo = addCommand(text::kUndoCommand, &MainForm::undoPass, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     c.redo = addCommand(text::kRedoCommand, &MainForm::redoPass,
@@ -62,18 +65,31 @@ void MainForm::buildCommands()
         a->setData(text::kSampleSizes[i]);
         sizes->addAction(a);
     }
-    sizes->actions().first()->setChecked(true);
+    // The picker's square and fitting large imports are kept across starts.
+    setSampleSize(QSettings().value(kSampleSizeKey, 1).toInt());
+    for (QAction *a : sizes->actions())
+        a->setChecked(a->data().toInt() == sampleSize());
+    connect(sizes, &QActionGroup::triggered, this, [this](QAction *a) {
+        setSampleSize(a->data().toInt());
+        QSettings().setValue(kSampleSizeKey, sampleSize());
+    });
 
-    c.fitToWindow = addCommand(text::kFitCommand, nullptr, {QKeySequence(Qt::CTRL | Qt::Key_0)});
-    c.actualSize = addCommand(text::kActualSizeCommand, nullptr, {QKeySequence(Qt::CTRL | Qt::Key_1)});
-    c.zoomIn = addCommand(text::kZoomInCommand, nullptr,
+    c.fitToWindow = addCommand(text::kFitCommand, &MainForm::fitToWindow, {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    c.actualSize = addCommand(text::kActualSizeCommand, &MainForm::actualSize, {QKeySequence(Qt::CTRL | Qt::Key_1)});
+    c.zoomIn = addCommand(text::kZoomInCommand, &MainForm::zoomIn,
                           {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
-    c.zoomOut = addCommand(text::kZoomOutCommand, nullptr, {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    c.zoomOut = addCommand(text::kZoomOutCommand, &MainForm::zoomOut, {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
     c.compare = addCommand(text::kCompareCommand, nullptr);
     c.compare->setCheckable(true);
     connect(c.compare, &QAction::toggled, this, &MainForm::setComparing);
     c.fitLargeOnImport = addCommand(text::kFitOnImportCommand, nullptr);
     c.fitLargeOnImport->setCheckable(true);
+    setFitLargeOnImport(QSettings().value(kFitLargeKey, false).toBool());
+    c.fitLargeOnImport->setChecked(fitLargeOnImport());
+    connect(c.fitLargeOnImport, &QAction::toggled, this, [this](bool on) {
+        setFitLargeOnImport(on);
+        QSettings().setValue(kFitLargeKey, on);
+    });
 
     c.guide = addCommand(text::kGuideCommand, &MainForm::showGuide, {QKeySequence(Qt::Key_F1)});
     c.about = addCommand(text::kAboutCommand, &MainForm::showAbout);

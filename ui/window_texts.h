@@ -43,6 +43,7 @@ inline constexpr const char *kImportTargetCommand = "导入将校正照片(&O)�
 inline constexpr const char *kRecentMenu = "最近打开(&J)";
 inline constexpr const char *kRefreshCommand = "刷新(&L)";
 inline constexpr const char *kSaveCommand = "保存(&S)…";
+inline constexpr const char *kSaveOptionsCommand = "保存选项(&P)…";
 inline constexpr const char *kQuitCommand = "退出(&X)";
 inline constexpr const char *kUndoCommand = "撤销校正(&U)";
 inline constexpr const char *kRedoCommand = "重做校正(&D)";

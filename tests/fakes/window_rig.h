@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include "fakes/fake_services.h"
 #include "platform/qt/picture_box.h"
@@ -32,9 +34,12 @@ struct WindowRig {
     // Events after every row, so a test sees each row's state; pacing by the clock has its own test.
     WindowRig() { form.setPassEventInterval(0); }
 
-    // Settings go to a test folder, never the user's, whatever a test's first act is.
+    // Settings go to a folder of this test program's own, never the user's nor another test's
+    // running beside it, whatever a test's first act is.
     static inline const bool kTestSettings = [] {
         QStandardPaths::setTestModeEnabled(true);
+        static QTemporaryDir folder;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
         return true;
     }();
 
