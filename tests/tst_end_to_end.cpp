@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QProcess>
 #include <QScreen>
 
@@ -145,6 +146,55 @@ QImage Photo()
     return image;
 }
 
+// Presses keys in the window, which takes the keyboard first (no window manager gives it).
+void Keys(const QString &window, const QString &keys)
+{
+    Xdotool({"windowfocus", "--sync", window});
+    Xdotool({"key", "--clearmodifiers", "--delay", "120", keys});
+    QTest::qWait(300);
+}
+
+// The rounded mean of the size × size pixels around `at`, clipped to the picture, as the picker takes it.
+QRgb Mean(const QImage &image, QPoint at, int size)
+{
+    long sum[3] = {0, 0, 0}, n = 0;
+    for (int y = at.y() - size / 2; y <= at.y() + size / 2; ++y)
+        for (int x = at.x() - size / 2; x <= at.x() + size / 2; ++x)
+            if (image.rect().contains(x, y)) {
+                const QRgb p = image.pixel(x, y);
+                sum[0] += qRed(p), sum[1] += qGreen(p), sum[2] += qBlue(p), ++n;
+            }
+    return qRgb(int((2 * sum[0] + n) / (2 * n)), int((2 * sum[1] + n) / (2 * n)), int((2 * sum[2] + n) / (2 * n)));
+}
+
+// The photo corrected from two picked colours by the correction rule, computed here on its own.
+QImage Corrected(const QImage &photo, QRgb reference, QRgb target)
+{
+    const Gains differences{float(qRed(reference) - qRed(target)), float(qGreen(reference) - qGreen(target)),
+                            float(qBlue(reference) - qBlue(target))};
+    const auto l = Brightness({qRed(target), qGreen(target), qBlue(target)}, differences);
+    if (!l || *l <= 0)
+        return {};
+    const Gains gains{float(double(differences.red) / *l), float(double(differences.green) / *l),
+                      float(double(differences.blue) / *l)};
+    QImage out = photo.convertToFormat(QImage::Format_RGB32);
+    const RowTables tables = MakeRowTables(gains);
+    for (int y = 0; y < out.height(); ++y)
+        MapRow(reinterpret_cast<std::uint32_t *>(out.scanLine(y)), out.width(), tables);
+    return out;
+}
+
+// How many pixels of one row of the photo's area on screen are close to `colour`.
+int CountInAreaRow(const QImage &screen, QPoint origin, int row, QColor colour)
+{
+    int n = 0;
+    for (int x = 432 + 2; x < 432 + 2 + 406; ++x) {
+        const QRgb p = screen.pixel(origin + QPoint(x, row));
+        n += std::abs(qRed(p) - colour.red()) + std::abs(qGreen(p) - colour.green()) + std::abs(qBlue(p) - colour.blue()) < 24;
+    }
+    return n;
+}
+
 bool Close(QRgb a, QColor b) { return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) + std::abs(qBlue(a) - b.blue()) < 30; }
 
 } // namespace
@@ -160,9 +210,13 @@ private slots:
     void killedCopyDoesNotBlock();
     void correctAPhoto();
     void endsPromptlyOnEscape();
+    void openedFromTheShellAndHandedOver();
+    void averagedPickUndoRedoCompare();
+    void fitZoomAndWheel();
 
 private:
-    void start(QProcess &process);
+    void start(QProcess &process, const QStringList &arguments = {});
+    void restartWith(const QStringList &arguments);
     QTemporaryDir m_home;
     QProcess m_program;
 };
@@ -181,7 +235,14 @@ void TestEndToEnd::cleanup()
     }
 }
 
-void TestEndToEnd::start(QProcess &process)
+void TestEndToEnd::restartWith(const QStringList &arguments)
+{
+    m_program.kill();
+    m_program.waitForFinished();
+    start(m_program, arguments);
+}
+
+void TestEndToEnd::start(QProcess &process, const QStringList &arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", m_home.path());
@@ -189,7 +250,7 @@ void TestEndToEnd::start(QProcess &process)
     env.insert("QT_QPA_PLATFORM", "xcb");
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(VELMORA_BINARY), {});
+    process.start(QStringLiteral(VELMORA_BINARY), arguments);
     QVERIFY(process.waitForStarted());
 }
 
@@ -335,6 +396,139 @@ void TestEndToEnd::endsPromptlyOnEscape()
     QVERIFY2(ms < 2000, qPrintable(QString::number(ms)));
     QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program.exitCode(), 0);
+}
+
+// `velmora PHOTO` opens it; a second `velmora OTHER` hands OTHER to the running copy and ends.
+void TestEndToEnd::openedFromTheShellAndHandedOver()
+{
+    const QString first = m_home.filePath("first.bmp"), other = m_home.filePath("other.bmp");
+    QVERIFY(Photo().save(first, "BMP"));
+    QImage mirrored = Photo().mirrored(true, false);
+    QVERIFY(mirrored.save(other, "BMP"));
+    restartWith({first});
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QPoint o = ContentOrigin(window);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == Photo().pixel(10, 10), 5000);
+
+    QProcess second;
+    start(second, {other});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == mirrored.pixel(10, 10), 5000);
+    QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+// With 5 × 5 averaging chosen from the menu, both picks are means; the saved photo follows the rule
+// from those means. Ctrl+Z shows the photo as loaded again, Ctrl+Y the correction, and holding
+// the backslash key shows the photo as loaded while it is held.
+void TestEndToEnd::averagedPickUndoRedoCompare()
+{
+    const QString photoPath = m_home.filePath("photo.bmp");
+    QVERIFY(Photo().save(photoPath, "BMP"));
+    restartWith({photoPath});
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QPoint o = ContentOrigin(window);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == Photo().pixel(10, 10), 5000);
+
+    // 编辑 > 取样范围 > 5 × 5 平均, by the menus' own keys; each menu must be open before the next key.
+    for (const char *key : {"alt+e", "s", "5"}) {
+        Keys(window, QString::fromLatin1(key));
+        QTest::qWait(400);
+    }
+    const QPoint swatchPixel(30, 40), photoPixel(40, 30);
+    Click(window, kSwatch2 + swatchPixel + QPoint(1, 1));
+    Click(window, kSwatch2 + swatchPixel);
+    Click(window, kPhotoOrigin + photoPixel + QPoint(1, 1));
+    Click(window, kPhotoOrigin + photoPixel);
+    Click(window, kCorrect);
+    const QImage swatch(QStringLiteral(":/swatches/skin_2.bmp"));
+    const QImage expected = Corrected(Photo(), Mean(swatch, swatchPixel, 5), Mean(Photo(), photoPixel, 5));
+    QVERIFY(!expected.isNull());
+    const QPoint probe = o + kPhotoOrigin + QPoint(10, 10);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(probe) == expected.pixel(10, 10), 5000);
+
+    Click(window, kSave);
+    QVERIFY(AnswerDialog(m_program.processId(), window, m_home.filePath("averaged.bmp")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_home.filePath("averaged.bmp")).size() > 0, 5000);
+    QTest::qWait(300);
+    const QImage saved = QImage(m_home.filePath("averaged.bmp")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(saved.size(), kPhoto);
+    for (int y = 0; y < kPhoto.height(); ++y)
+        for (int x = 0; x < kPhoto.width(); ++x)
+            if (saved.pixel(x, y) != expected.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): saved %3, expected %4")
+                                     .arg(x).arg(y).arg(QColor(saved.pixel(x, y)).name(), QColor(expected.pixel(x, y)).name())));
+
+    Keys(window, "ctrl+z");
+    QTRY_VERIFY2_WITH_TIMEOUT(Screen().pixel(probe) == Photo().pixel(10, 10), "undo", 5000);
+    Keys(window, "ctrl+y");
+    QTRY_VERIFY2_WITH_TIMEOUT(Screen().pixel(probe) == expected.pixel(10, 10), "redo", 5000);
+    Xdotool({"windowfocus", "--sync", window});
+    Xdotool({"keydown", "backslash"});
+    QTRY_VERIFY2_WITH_TIMEOUT(Screen().pixel(probe) == Photo().pixel(10, 10), "held", 5000);
+    Xdotool({"keyup", "backslash"});
+    QTRY_VERIFY2_WITH_TIMEOUT(Screen().pixel(probe) == expected.pixel(10, 10), "let go", 5000);
+}
+
+// A 24-megapixel photo with a green rim: at 1:1 only its grey middle shows; Ctrl+0 fits it and the
+// rim comes into the area; the wheel zooms in around the pointer until the rim is gone again;
+// Ctrl+1 is 1:1 once more.
+void TestEndToEnd::fitZoomAndWheel()
+{
+    QImage photo(6000, 4000, QImage::Format_RGB32);
+    const QColor rim(0, 200, 0);
+    photo.fill(rim);
+    {
+        // The face swatch, enlarged, for a photo-like middle; its centre is skin, not the rim.
+        QPainter painter(&photo);
+        const QImage face(QStringLiteral(":/swatches/skin_0.bmp"));
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(150, 150, 5700, 3700), face);
+    }
+    const QString photoPath = m_home.filePath("large.jpg");
+    QVERIFY(photo.save(photoPath, "JPEG", 92));
+    restartWith({photoPath});
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QPoint o = ContentOrigin(window);
+    const int middleRow = 32 + 2 + 253;
+    QTRY_VERIFY_WITH_TIMEOUT(Close(Screen().pixel(o + QPoint(432 + 205, middleRow)),
+                                   QColor(photo.pixel(photo.width() / 2, photo.height() / 2))),
+                             8000);
+    QCOMPARE(CountInAreaRow(Screen(), o, middleRow, rim), 0);
+
+    // The view keys act on the area the pointer was last over.
+    Xdotool({"mousemove", "--window", window, QString::number(432 + 205), QString::number(middleRow + g_contentTop)});
+    QTest::qWait(200);
+    Keys(window, "ctrl+0");
+    QTRY_VERIFY_WITH_TIMEOUT(CountInAreaRow(Screen(), o, middleRow, rim) >= 4, 5000);
+
+    // Picks on the fitted photo: a swatch as the reference, then the photo; both marks show.
+    Click(window, kSwatch2 + QPoint(30, 41));
+    Click(window, kSwatch2 + QPoint(30, 40));
+    Click(window, QPoint(432 + 2 + 160, middleRow + 41));
+    Click(window, QPoint(432 + 2 + 160, middleRow + 40));
+    QTest::qWait(300);
+    const QString saveTo = qEnvironmentVariable("VELMORA_SCREENSHOT_FITTED");
+    if (!saveTo.isEmpty())
+        Screen().copy(WindowGeometry(window)).save(saveTo);
+
+    const QPoint centre(432 + 2 + 203, middleRow);
+    Xdotool({"mousemove", "--window", window, QString::number(centre.x()),
+             QString::number(centre.y() + g_contentTop)});
+    QTest::qWait(200);
+    for (int i = 0; i < 6; ++i) {
+        Xdotool({"click", "4"});
+        QTest::qWait(150);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(CountInAreaRow(Screen(), o, middleRow, rim) == 0, 5000);
+
+    Keys(window, "ctrl+0");
+    QTRY_VERIFY_WITH_TIMEOUT(CountInAreaRow(Screen(), o, middleRow, rim) >= 4, 5000);
+    Keys(window, "ctrl+1");
+    QTRY_VERIFY_WITH_TIMEOUT(CountInAreaRow(Screen(), o, middleRow, rim) == 0, 5000);
 }
 
 QTEST_MAIN(TestEndToEnd)

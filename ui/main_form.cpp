@@ -3,6 +3,7 @@
 #include "ui/main_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -22,6 +23,7 @@ MainForm::MainForm(Services services, QWidget *parent)
     connectHandlers();
     updateButtons();
     setAcceptDrops(true);
+    qApp->installEventFilter(this);
 }
 
 MainForm::~MainForm() = default;
@@ -110,13 +112,6 @@ void MainForm::keyPressEvent(QKeyEvent *event)
             target = button(Button::Correct);
     } else if (event->key() == Qt::Key_Escape) {
         target = button(Button::Quit);
-    } else if (event->key() == Qt::Key_Backslash) {
-        // Held, it shows the photo as loaded; let go, the photo as it is now.
-        if (!event->isAutoRepeat()) {
-            m_compareKeyHeld = true;
-            setComparing(m_comparing);
-        }
-        return;
     }
     if (!target) {
         QWidget::keyPressEvent(event);

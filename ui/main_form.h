@@ -120,7 +120,6 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -203,6 +202,8 @@ private:
     void undoPass();
     void redoPass();
     void setComparing(bool on);
+    // True when it took a press or release of the compare key, anywhere in the window.
+    bool watchCompareKey(QObject *watched, QEvent *event);
     void photoLoaded();
 
     Services m_services;
@@ -243,7 +244,6 @@ private:
     CorrectionHistory m_history;
     // Counts the photos loaded, so a pass can tell that its photo was replaced while it ran.
     int m_photoGeneration = 0;
-    bool m_comparing = false;
     bool m_compareKeyHeld = false;
 
     // View and picker state.

@@ -1,5 +1,6 @@
 // Velmora — undo and redo of passes, and the photo as loaded shown for comparison.
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 
 #include "platform/qt/picture_box.h"
@@ -38,19 +39,25 @@ void MainForm::redoPass()
 // the current photo.
 void MainForm::setComparing(bool on)
 {
-    m_comparing = on;
     const bool show = (on || m_compareKeyHeld) && !m_history.loaded().isNull();
     m_targetPicture->showInstead(show ? m_history.loaded() : QImage());
 }
 
-void MainForm::keyReleaseEvent(QKeyEvent *event)
+// Held anywhere in the window, the backslash key shows the photo as loaded; the key's press and
+// release may each reach a different control, so the window watches them on their way.
+bool MainForm::watchCompareKey(QObject *watched, QEvent *event)
 {
-    if (event->key() == Qt::Key_Backslash && !event->isAutoRepeat()) {
-        m_compareKeyHeld = false;
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (key->key() != Qt::Key_Backslash || !widget || widget->window() != window())
+        return false;
+    if (!key->isAutoRepeat()) {
+        m_compareKeyHeld = event->type() == QEvent::KeyPress;
         setComparing(m_commands.compare->isChecked());
-        return;
     }
-    QWidget::keyReleaseEvent(event);
+    return true;
 }
 
 } // namespace velmora

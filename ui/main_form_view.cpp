@@ -47,6 +47,8 @@ void MainForm::connectView()
 // Entering an area, over its picture or beside it, makes it the one the view actions act on.
 bool MainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watchCompareKey(watched, event))
+        return true;
     if (event->type() == QEvent::Enter) {
         if (watched == m_referenceArea)
             m_viewed = m_referencePicture;
