@@ -13,8 +13,8 @@
 
 #include <QCoreApplication>
 
-#include "app/apply_job.h"
 #include "app/apply_progress.h"
+#include "app/apply_texts.h"
 #include "core/correction_file.h"
 #include "core/correction_rule.h"
 #include "platform/qt/picture_loader.h"
@@ -58,7 +58,8 @@ std::vector<FileResult> CorrectAll(const std::vector<PlannedFile> &plan, const A
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i; (i = next++) < plan.size();) {
-            results[i] = CorrectOneFile(plan[i], o, tables, [&](long long b) { progress.addBytes(b); });
+            results[i] = CorrectOneFile(plan[i], o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, tables,
+                                        [&](long long b) { progress.addBytes(b); });
             progress.fileDone();
         }
     };
@@ -101,7 +102,8 @@ int RunApplyCommand(int argc, char *argv[])
     QCoreApplication application(qtArgc, argv);
     SetPictureMemoryLimit();
 
-    const std::vector<PlannedFile> plan = PlanOutputs(options);
+    const std::vector<PlannedFile> plan =
+        PlanOutputs(options.files, options.outFolder, options.format, options.overwrite ? NameClash::Replace : NameClash::Refuse);
     long long totalBytes = 0;
     for (const PlannedFile &f : plan)
         totalBytes += f.bytes;

@@ -2,7 +2,6 @@
 #include "app/apply_options.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/correction_file.h"
 #include "core/number_text.h"
@@ -80,36 +79,6 @@ std::optional<ApplyProblem> CheckWhole(const ApplyOptions &o)
 }
 
 } // namespace
-
-std::optional<PictureFormat> FormatFromName(std::string name)
-{
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (!name.empty() && name.front() == '.')
-        name.erase(0, 1);
-    if (name == "jpg" || name == "jpeg")
-        return PictureFormat::Jpeg;
-    if (name == "png")
-        return PictureFormat::Png;
-    if (name == "tif" || name == "tiff")
-        return PictureFormat::Tiff;
-    if (name == "webp")
-        return PictureFormat::Webp;
-    if (name == "bmp")
-        return PictureFormat::Bmp;
-    return std::nullopt;
-}
-
-const char *FormatSuffix(PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Bmp: return ".bmp";
-    case PictureFormat::Jpeg: return ".jpg";
-    case PictureFormat::Png: return ".png";
-    case PictureFormat::Tiff: return ".tif";
-    case PictureFormat::Webp: return ".webp";
-    }
-    return ".png";
-}
 
 std::variant<ApplyOptions, ApplyProblem> ParseApplyArguments(const std::vector<std::string> &arguments)
 {

@@ -9,7 +9,7 @@
 
 #include "core/colour_word.h"
 #include "core/gain_table.h"
-#include "platform/qt/whole_picture.h"
+#include "platform/qt/batch_files.h"
 
 namespace velmora {
 
@@ -48,10 +48,5 @@ struct ApplyProblem {
 };
 
 std::variant<ApplyOptions, ApplyProblem> ParseApplyArguments(const std::vector<std::string> &arguments);
-
-// "jpg", "jpeg", "png", "tif", "tiff", "webp", "bmp", any case.
-std::optional<PictureFormat> FormatFromName(std::string name);
-// The file name ending a format is written with: ".jpg", ".png", ...
-const char *FormatSuffix(PictureFormat format);
 
 } // namespace velmora

@@ -1,6 +1,8 @@
 // Velmora — the texts of `velmora apply`.
 #include "app/apply_texts.h"
 
+#include "ui/window_texts.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -146,33 +148,33 @@ std::string ApplyTexts::correctionUnreadable(const std::string &path) const
 
 std::string ApplyTexts::correctionFile(const std::string &path, CorrectionFileError e) const
 {
-    std::string why;
+    if (m_chinese)
+        return path + "：" + text::CorrectionFileText(e);
     switch (e) {
     case CorrectionFileError::NotACorrection:
-    case CorrectionFileError::TooLong: why = pick("不是 Velmora 校正量文件", "not a Velmora correction file"); break;
-    case CorrectionFileError::NewerVersion: why = pick("由更新版本的 Velmora 写出，本版本无法读取", "written by a newer Velmora"); break;
-    case CorrectionFileError::NoGains: why = pick("文件中没有增益", "the file holds no gains"); break;
-    case CorrectionFileError::BadNumbers: why = pick("文件中的数值不正确", "the file holds a number that is not valid"); break;
+    case CorrectionFileError::TooLong: return path + ": not a Velmora correction file";
+    case CorrectionFileError::NewerVersion: return path + ": written by a newer Velmora";
+    case CorrectionFileError::NoGains: return path + ": the file holds no gains";
+    case CorrectionFileError::BadNumbers: return path + ": the file holds a number that is not valid";
     }
-    return path + pick("：", ": ") + why;
+    return path;
 }
 
 std::string ApplyTexts::fileFailure(FileFailure f) const
 {
+    if (m_chinese)
+        return text::FileFailureText(f);
     switch (f) {
-    case FileFailure::Unreadable: return pick("文件不存在或无法读取", "the file does not exist or cannot be read");
-    case FileFailure::NotAPicture: return pick("不是可识别的图片格式", "not a picture format we read");
-    case FileFailure::Damaged: return pick("图片数据已损坏或不完整", "the picture data is damaged or cut off");
-    case FileFailure::TooLarge: return pick("图片太大，无法处理", "the picture is too large");
-    case FileFailure::OutputExists:
-        return pick("输出文件已存在（用 --overwrite 允许替换）", "the output file exists (use --overwrite to replace it)");
-    case FileFailure::OutputNotWritable:
-        return pick("无法在输出文件夹中写入文件（没有权限或文件夹不存在）", "cannot write in the output folder (no permission, or it does not exist)");
-    case FileFailure::OutputWriteFailed: return pick("写入文件失败，磁盘可能已满", "writing the output failed; the disk may be full");
-    case FileFailure::WouldReplaceInput: return pick("输出会替换原照片，已跳过", "the output would replace the photo itself; skipped");
-    case FileFailure::SameOutputTwice:
-        return pick("另一张照片的输出文件同名，已跳过", "another photo of this run writes the same output file; skipped");
-    case FileFailure::NoOutputFolder: return pick("无法创建输出文件夹", "cannot make the output folder");
+    case FileFailure::Unreadable: return "the file does not exist or cannot be read";
+    case FileFailure::NotAPicture: return "not a picture format we read";
+    case FileFailure::Damaged: return "the picture data is damaged or cut off";
+    case FileFailure::TooLarge: return "the picture is too large";
+    case FileFailure::OutputExists: return "the output file exists (use --overwrite to replace it)";
+    case FileFailure::OutputNotWritable: return "cannot write in the output folder (no permission, or it does not exist)";
+    case FileFailure::OutputWriteFailed: return "writing the output failed; the disk may be full";
+    case FileFailure::WouldReplaceInput: return "the output would replace the photo itself; skipped";
+    case FileFailure::SameOutputTwice: return "another photo of this run writes the same output file; skipped";
+    case FileFailure::NoOutputFolder: return "cannot make the output folder";
     case FileFailure::None:
     case FileFailure::Described: break;
     }
@@ -197,26 +199,6 @@ std::string ApplyTexts::progress(int done, int total, double rate, double second
 {
     return Format(pick("%.0f/%.0f 张  %.1f MB/秒  剩余 ", "%.0f/%.0f files  %.1f MB/s  left "), done, total, rate)
            + Clock(secondsLeft);
-}
-
-FileFailure FailureOfStream(const StreamOutcome &o)
-{
-    switch (o.result) {
-    case StreamResult::Written:
-    case StreamResult::NeedsWholeLoad: return FileFailure::None;
-    case StreamResult::Unreadable: return FileFailure::Unreadable;
-    case StreamResult::NotJpeg: return FileFailure::NotAPicture;
-    case StreamResult::Damaged: return FileFailure::Damaged;
-    case StreamResult::TooLarge: return FileFailure::TooLarge;
-    case StreamResult::OutputFailed: break;
-    }
-    switch (o.output) {
-    case OutputError::Exists: return FileFailure::OutputExists;
-    case OutputError::CannotCreate: return FileFailure::OutputNotWritable;
-    case OutputError::WriteFailed:
-    case OutputError::None: break;
-    }
-    return FileFailure::OutputWriteFailed;
 }
 
 } // namespace velmora

@@ -7,26 +7,9 @@
 #include "app/apply_options.h"
 #include "core/correction_file.h"
 #include "core/refusal.h"
-#include "platform/stream/atomic_output.h"
-#include "platform/stream/jpeg_stream.h"
+#include "platform/qt/batch_files.h"
 
 namespace velmora {
-
-// Why one photo was not corrected, before or besides what the decoder and the file say.
-enum class FileFailure {
-    None,
-    Unreadable,
-    NotAPicture,
-    Damaged,
-    TooLarge,
-    OutputExists,
-    OutputNotWritable,
-    OutputWriteFailed,
-    WouldReplaceInput,
-    SameOutputTwice,  // two photos of the run would write the same file
-    NoOutputFolder,
-    Described,        // the whole-picture path gave its own reason
-};
 
 class ApplyTexts {
 public:
@@ -50,7 +33,5 @@ private:
     const char *pick(const char *chinese, const char *english) const { return m_chinese ? chinese : english; }
     bool m_chinese = false;
 };
-
-FileFailure FailureOfStream(const StreamOutcome &outcome);
 
 } // namespace velmora

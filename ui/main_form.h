@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "core/colour_word.h"
+#include "core/gain_table.h"
 #include "core/refusal.h"
 #include "platform/file_dialog.h"
 #include "platform/services.h"
@@ -56,6 +57,12 @@ public:
     // How long a pass runs rows before it lets the window's events run; 0 lets them run after
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
+    // The gains of the last pass that ran to the end, which a batch can apply to other photos.
+    const std::optional<Gains> &lastGains() const { return m_lastGains; }
+
+public slots:
+    // 文件 > 批量校正: one correction over many photos, beside the window (main_form_batch.cpp).
+    void showBatch();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -135,6 +142,7 @@ private:
     // After a difference refused as too large, only 校正 comes back until a pass completes.
     bool m_awaitingCompletedPass = false;
     int m_passEventIntervalMs = 16;
+    std::optional<Gains> m_lastGains;
 };
 
 } // namespace velmora

@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "core/correction_file.h"
 #include "core/refusal.h"
+#include "platform/qt/batch_files.h"
 
 namespace velmora::text {
 
@@ -37,5 +39,41 @@ QString PointerText(float x, float y);
 // The message for a picture that could not be opened or saved.
 QString OpenFailedMessage(const QString &path, const QString &reason);
 QString SaveFailedMessage(const QString &path, const QString &reason);
+
+// The batch dialog (文件 > 批量校正).
+inline constexpr const char *kBatchTitle = "批量校正";
+inline constexpr const char *kBatchPhotos = "照片";
+inline constexpr const char *kBatchAddPhotos = "添加照片(&A)…";
+inline constexpr const char *kBatchAddFolder = "添加文件夹(&F)…";
+inline constexpr const char *kBatchRemove = "移除(&R)";
+inline constexpr const char *kBatchCorrection = "校正量";
+inline constexpr const char *kBatchLastGains = "上次校正的增益";
+inline constexpr const char *kBatchCorrectionFile = "校正量文件：";
+inline constexpr const char *kBatchBrowse = "浏览…";
+inline constexpr const char *kBatchOutputFolder = "输出文件夹：";
+inline constexpr const char *kBatchFolderName = "已校正";
+inline constexpr const char *kBatchFormat = "格式：";
+inline constexpr const char *kBatchQuality = "质量：";
+inline constexpr const char *kBatchStart = "开始(&S)";
+inline constexpr const char *kBatchCancel = "取消(&C)";
+inline constexpr const char *kBatchNoPhotos = "请先添加照片。";
+inline constexpr const char *kBatchNoGains = "还没有完成过校正，请选择校正量文件。";
+inline constexpr const char *kBatchNoCorrectionFile = "请选择校正量文件。";
+inline constexpr const char *kBatchNoOutputFolder = "请选择输出文件夹。";
+inline constexpr const char *kBatchPhotoFilter = "图片 (*.jpg *.jpeg *.png *.bmp *.gif *.ico *.tif *.tiff *.webp)";
+inline constexpr const char *kBatchCorrectionFilter = "校正量文件 (*.velmora)";
+inline constexpr const char *kBatchCancelling = "正在取消，等待当前照片完成…";
+
+// Why one photo of a batch was not corrected.
+std::string FileFailureText(FileFailure failure);
+// Why a correction file was refused.
+std::string CorrectionFileText(CorrectionFileError error);
+QString CorrectionFileMessage(const QString &path, CorrectionFileError error);
+QString CorrectionUnreadableMessage(const QString &path);
+// "正在校正 3/10：photo.jpg".
+QString BatchProgressText(int done, int total, const QString &current);
+// "已校正 8/10 张照片，2 张失败：" (the colon only when something failed).
+QString BatchSummary(int done, int total, bool cancelled);
+QString BatchFailureLine(const QString &path, const QString &reason);
 
 } // namespace velmora::text

@@ -1,10 +1,11 @@
-// Velmora — one photo of a run.
-#include "app/apply_job.h"
+// Velmora — one correction over many photos.
+#include "platform/qt/batch_files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <map>
 #include <set>
 #include <utility>
 
@@ -16,8 +17,6 @@
 #include <QString>
 
 #include "platform/qt/picture_loader.h"
-#include "platform/qt/whole_picture.h"
-#include "platform/stream/jpeg_stream.h"
 
 namespace velmora {
 
@@ -71,41 +70,109 @@ std::string Canonical(const std::string &folder)
 
 using FileId = std::pair<dev_t, ino_t>;
 
+bool Exists(const std::string &path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// "folder/photo (2).jpg" for "folder/photo.jpg": the first number whose name is free.
+std::string Numbered(const std::string &path, const std::set<std::string> &taken)
+{
+    const auto dot = path.rfind('.');
+    for (int n = 2;; ++n) {
+        const std::string candidate = path.substr(0, dot) + " (" + std::to_string(n) + ")" + path.substr(dot);
+        if (!taken.count(candidate) && !Exists(candidate))
+            return candidate;
+    }
+}
+
 } // namespace
 
-std::vector<PlannedFile> PlanOutputs(const ApplyOptions &options)
+std::optional<PictureFormat> FormatFromName(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (!name.empty() && name.front() == '.')
+        name.erase(0, 1);
+    if (name == "jpg" || name == "jpeg")
+        return PictureFormat::Jpeg;
+    if (name == "png")
+        return PictureFormat::Png;
+    if (name == "tif" || name == "tiff")
+        return PictureFormat::Tiff;
+    if (name == "webp")
+        return PictureFormat::Webp;
+    if (name == "bmp")
+        return PictureFormat::Bmp;
+    return std::nullopt;
+}
+
+const char *FormatSuffix(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Bmp: return ".bmp";
+    case PictureFormat::Jpeg: return ".jpg";
+    case PictureFormat::Png: return ".png";
+    case PictureFormat::Tiff: return ".tif";
+    case PictureFormat::Webp: return ".webp";
+    }
+    return ".png";
+}
+
+FileFailure FailureOfStream(const StreamOutcome &o)
+{
+    switch (o.result) {
+    case StreamResult::Written:
+    case StreamResult::NeedsWholeLoad: return FileFailure::None;
+    case StreamResult::Unreadable: return FileFailure::Unreadable;
+    case StreamResult::NotJpeg: return FileFailure::NotAPicture;
+    case StreamResult::Damaged: return FileFailure::Damaged;
+    case StreamResult::TooLarge: return FileFailure::TooLarge;
+    case StreamResult::OutputFailed: break;
+    }
+    switch (o.output) {
+    case OutputError::Exists: return FileFailure::OutputExists;
+    case OutputError::CannotCreate: return FileFailure::OutputNotWritable;
+    case OutputError::WriteFailed:
+    case OutputError::None: break;
+    }
+    return FileFailure::OutputWriteFailed;
+}
+
+std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, const std::string &outFolder,
+                                     std::optional<PictureFormat> format, NameClash clash)
 {
     std::vector<PlannedFile> plan;
     std::set<FileId> inputs;
-    for (const std::string &input : options.files) {
+    for (const std::string &input : files) {
         struct stat st {};
         PlannedFile file{input, {}, PictureFormat::Png, 0, FileFailure::None};
         if (::stat(input.c_str(), &st) == 0) {
             inputs.insert({st.st_dev, st.st_ino});
             file.bytes = st.st_size;
         }
-        file.format = options.format ? *options.format : FormatFromName(SuffixOf(input)).value_or(PictureFormat::Png);
-        const std::string folder = options.outFolder.empty() ? FolderOf(input) + "/" + kDefaultFolder : options.outFolder;
+        file.format = format ? *format : FormatFromName(SuffixOf(input)).value_or(PictureFormat::Png);
+        const std::string folder = outFolder.empty() ? FolderOf(input) + "/" + kDefaultFolder : outFolder;
         if (!MakeFolders(folder))
             file.failure = FileFailure::NoOutputFolder;
         else
             file.output = Canonical(folder) + "/" + StemOf(input) + FormatSuffix(file.format);
         plan.push_back(std::move(file));
     }
-    std::map<std::string, int> uses;
+    std::set<std::string> taken;
     for (PlannedFile &file : plan) {
         if (file.failure != FileFailure::None)
             continue;
         struct stat st {};
-        if (::stat(file.output.c_str(), &st) == 0 && inputs.count({st.st_dev, st.st_ino}))
+        const bool exists = ::stat(file.output.c_str(), &st) == 0;
+        if (clash == NameClash::Number && (exists || taken.count(file.output)))
+            file.output = Numbered(file.output, taken);
+        else if (exists && inputs.count({st.st_dev, st.st_ino}))
             file.failure = FileFailure::WouldReplaceInput;
-        else if (uses[file.output]++ > 0)
+        else if (taken.count(file.output))
             file.failure = FileFailure::SameOutputTwice;
+        taken.insert(file.output);
     }
     return plan;
 }
 
-FileResult CorrectOneFile(const PlannedFile &file, const ApplyOptions &options, const RowTables &tables,
+FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash, const RowTables &tables,
                           const std::function<void(long long)> &addBytes)
 {
     if (file.failure != FileFailure::None)
@@ -114,9 +181,10 @@ FileResult CorrectOneFile(const PlannedFile &file, const ApplyOptions &options, 
         return {FileFailure::Unreadable, {}};
     if (file.format == PictureFormat::Bmp || file.format == PictureFormat::Jpeg) {
         if (LooksLikeJpeg(file.input)) {
-            StreamRequest request{file.input, file.output, options.overwrite,
+            const bool replace = clash == NameClash::Replace;
+            StreamRequest request{file.input, file.output, replace,
                                   file.format == PictureFormat::Bmp ? StreamFormat::Bitmap : StreamFormat::Jpeg,
-                                  options.quality, PictureMemoryLimit()};
+                                  quality, PictureMemoryLimit()};
             long long reported = 0;
             const StreamOutcome outcome = CorrectJpegFile(request, tables, [&](double done) {
                 const auto now = static_cast<long long>(done * static_cast<double>(file.bytes));
@@ -129,13 +197,13 @@ FileResult CorrectOneFile(const PlannedFile &file, const ApplyOptions &options, 
             }
         }
     }
-    if (!options.overwrite && ::access(file.output.c_str(), F_OK) == 0)
+    if (clash != NameClash::Replace && Exists(file.output))
         return {FileFailure::OutputExists, {}};
     if (!QImageReader(QFile::decodeName(file.input.c_str())).canRead())
         return {FileFailure::NotAPicture, {}};
     const QString reason = CorrectWholePicture(QFile::decodeName(file.input.c_str()),
-                                               QFile::decodeName(file.output.c_str()), tables, file.format,
-                                               options.quality, options.overwrite);
+                                               QFile::decodeName(file.output.c_str()), tables, file.format, quality,
+                                               clash == NameClash::Replace);
     addBytes(file.bytes);
     if (reason.isEmpty())
         return {};
