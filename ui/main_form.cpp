@@ -56,7 +56,7 @@ void MainForm::correct()
         return;
     }
     m_awaitingCompletedPass = false;
-    m_lastGains = outcome.gains;
+    m_lastCorrection = passRecord(outcome.gains);
     updateButtons();
     m_services.beeper.beep();
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "core/colour_word.h"
+#include "core/correction_file.h"
 #include "core/gain_table.h"
 #include "core/refusal.h"
 #include "platform/file_dialog.h"
@@ -58,11 +59,15 @@ public:
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
     // The gains of the last pass that ran to the end, which a batch can apply to other photos.
-    const std::optional<Gains> &lastGains() const { return m_lastGains; }
+    std::optional<Gains> lastGains() const;
 
 public slots:
     // 文件 > 批量校正: one correction over many photos, beside the window (main_form_batch.cpp).
     void showBatch();
+    // 文件 > 导出校正量 / 导入校正量: the last completed pass to a .velmora file, and back into the
+    // colour and difference fields so that 校正 takes the same gains (main_form_correction_file.cpp).
+    void exportCorrection();
+    void importCorrection();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -142,7 +147,12 @@ private:
     // After a difference refused as too large, only 校正 comes back until a pass completes.
     bool m_awaitingCompletedPass = false;
     int m_passEventIntervalMs = 16;
-    std::optional<Gains> m_lastGains;
+    std::optional<CorrectionRecord> m_lastCorrection;
+    DialogSettings m_correctionDialog;
+
+    // The pass just completed with `gains`, and the colours it came from.
+    CorrectionRecord passRecord(const Gains &gains) const;
+    std::optional<std::string> askCorrectionFile(DialogPurpose purpose);
 };
 
 } // namespace velmora

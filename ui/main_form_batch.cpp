@@ -6,7 +6,7 @@ namespace velmora {
 
 void MainForm::showBatch()
 {
-    auto *dialog = new BatchDialog(m_lastGains, this);
+    auto *dialog = new BatchDialog(lastGains(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setModal(false);
     dialog->show();

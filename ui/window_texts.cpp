@@ -78,6 +78,11 @@ QString CorrectionUnreadableMessage(const QString &path)
     return QStringLiteral("无法读取校正量文件“%1”。").arg(QDir::toNativeSeparators(path));
 }
 
+QString CorrectionSaveFailedMessage(const QString &path)
+{
+    return QStringLiteral("无法保存校正量文件“%1”（没有权限、文件夹不存在或磁盘已满）。").arg(QDir::toNativeSeparators(path));
+}
+
 QString BatchProgressText(int done, int total, const QString &current)
 {
     return QStringLiteral("正在校正 %1/%2：%3").arg(done).arg(total).arg(current);

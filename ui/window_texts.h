@@ -64,6 +64,14 @@ inline constexpr const char *kBatchPhotoFilter = "图片 (*.jpg *.jpeg *.png *.b
 inline constexpr const char *kBatchCorrectionFilter = "校正量文件 (*.velmora)";
 inline constexpr const char *kBatchCancelling = "正在取消，等待当前照片完成…";
 
+// Correction files (文件 > 导出校正量 / 导入校正量).
+inline constexpr const char *kCorrectionFilter = "校正量文件(*.velmora)|*.velmora";
+inline constexpr const char *kCorrectionExtension = ".velmora";
+inline constexpr const char *kNothingToExport = "还没有完成过校正，没有可导出的校正量！";
+inline constexpr const char *kOnlyGains =
+    "该校正量文件只有增益，没有标准颜色和校正点颜色，无法填入校正量栏（可用 velmora apply --correction 使用它）。";
+QString CorrectionSaveFailedMessage(const QString &path);
+
 // Why one photo of a batch was not corrected.
 std::string FileFailureText(FileFailure failure);
 // Why a correction file was refused.
