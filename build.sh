@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 # the window is drawn in (Song/Ming, Hei, Kai).
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
-              pkg-config libjpeg62-turbo-dev)
+              pkg-config libjpeg62-turbo-dev qt6-image-formats-plugins)
 # To test: a virtual X server for the test that drives the real window, and its input tool; an
 # independent decoder, a tag reader, a colour profile and GNU parallel for the command-line test.
 TEST_PACKAGES=(xvfb xauth xdotool imagemagick libimage-exiftool-perl icc-profiles-free parallel)

@@ -86,6 +86,13 @@ echo
     "vips=vips maplut $IN $OUT/v.jpg[Q=95,subsample-mode=off] $DIR/lut.ppm"
 
 echo
+# What this machine gives two at once right now: on two free cores a pair takes as long as one.
+"${RUN[@]}" --rounds "$ROUNDS" --title "the machine's parallelism now: two floor programs at once against one (12 MP to BMP, no sync)" \
+    --goal "pair/one<=1.1" \
+    "one=$FLOOR bmp $DIR/12mp-1.jpg $OUT/one.bmp $GAINS" \
+    "pair=sh:$FLOOR bmp $DIR/12mp-1.jpg $OUT/p1.bmp $GAINS & a=\$!; $FLOOR bmp $DIR/12mp-2.jpg $OUT/p2.bmp $GAINS; wait \$a"
+
+echo
 TWELVE=$(ls "$DIR"/12mp-*.jpg | tr '\n' ' ')
 "${RUN[@]}" --rounds "$(( (ROUNDS + 1) / 2 ))" --title "16 photos of 12 megapixels to BMP, --jobs 1 against --jobs 2" \
     --prep "jobs1=$(clean "$OUT/j1")" --prep "jobs2=$(clean "$OUT/j2")" \

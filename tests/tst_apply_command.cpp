@@ -155,6 +155,8 @@ void TestApplyCommand::pixelsFollowTheRule_data()
     QTest::newRow("grey jpeg to bmp") << "grey" << "0.3,0,-0.2" << "bmp";
     QTest::newRow("turned jpeg to bmp, upright") << "turned" << "0.12,-0.05,0.08" << "bmp";
     QTest::newRow("png to png, whole") << "png" << "0.12,-0.05,0.08" << "png";
+    QTest::newRow("jpeg to png, whole") << "jpeg" << "0.12,-0.05,0.08" << "png";
+    QTest::newRow("png to tif, whole") << "png" << "-0.2,0.1,0.3" << "tif";
     QTest::newRow("bmp to bmp, whole") << "bmp" << "0.5,0.5,0.5" << "bmp";
 }
 
