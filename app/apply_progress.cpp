@@ -43,9 +43,11 @@ double ApplyProgress::seconds() const { return Now() - m_start; }
 
 void ApplyProgress::loop()
 {
+    // Drawn at once, so even a short run shows that it started.
     std::unique_lock lock(m_mutex);
-    while (!m_wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_stop; }))
+    do
         draw();
+    while (!m_wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_stop; }));
 }
 
 void ApplyProgress::draw() const

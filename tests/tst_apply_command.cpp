@@ -142,6 +142,7 @@ private slots:
     void existingOutputsAndInputsAreKept();
     void damagedPhotosFailAloneAndLeaveNothing();
     void parallelAcrossMachinesEqualsPlainRun();
+    void progressOnlyOnATerminal();
 };
 
 void TestApplyCommand::pixelsFollowTheRule_data()
@@ -434,6 +435,31 @@ void TestApplyCommand::parallelAcrossMachinesEqualsPlainRun()
         QVERIFY(a.size() > 54);
         QVERIFY(a == Bytes(dir.filePath("spread") + name));
     }
+}
+
+// A progress line redrawn in place on a terminal (here the pseudo-terminal of `script`); piped,
+// just the one summary line.
+void TestApplyCommand::progressOnlyOnATerminal()
+{
+    QTemporaryDir dir;
+    QStringList photos;
+    for (int i = 0; i < 12; ++i)
+        photos << WriteJpeg(dir.filePath(QStringLiteral("p%1.jpg").arg(i)), Photo(1200, 900, 20 + i));
+    const QStringList arguments = QStringList{"--gains", "0.1,0,0", "--format", "bmp", "--jobs", "1"} + photos;
+    const Ran piped = Apply(arguments + QStringList{"--out", dir.filePath("piped")});
+    QCOMPARE(piped.exit, 0);
+    QCOMPARE(piped.out.count('\n'), 1);
+    QVERIFY(piped.out.startsWith("corrected 12 of 12 photos"));
+    QVERIFY(!piped.out.contains('\r'));
+
+    QStringList line{QStringLiteral(VELMORA_BINARY), "apply", "--out", dir.filePath("terminal")};
+    for (const QString &a : arguments)
+        line << a;
+    const Ran terminal = Apply({"-qec", line.join(' '), "/dev/null"}, {"LANG=C"}, "script");
+    QCOMPARE(terminal.exit, 0);
+    QVERIFY2(terminal.out.contains(QRegularExpression("\\r\\[[#-]{24}\\] \\d+/12 files  [0-9.]+ MB/s  left ")),
+             qPrintable(terminal.out));
+    QVERIFY(terminal.out.contains("corrected 12 of 12 photos"));
 }
 
 QTEST_MAIN(TestApplyCommand)
