@@ -111,6 +111,11 @@ echo
     "magick_sync=sh:convert $IN -interpolate Integer $DIR/pipe-lut.ppm -clut $OUT/m.bmp && sync -d $OUT/m.bmp"
 
 echo
+echo "== the floor for opening: libjpeg-turbo decoding the 24-megapixel JPEG into an already-touched buffer, in one process"
+"$FLOOR" decode-touched "$IN" 9 | sed 's/decode_ms=//' | sort -g |
+    awk '{ v[NR] = $1 } END { printf "  median %.1f ms, min-max %.1f-%.1f ms over %d decodes\n", v[int((NR + 1) / 2)], v[1], v[NR], NR }'
+
+echo
 echo "== core pass against memcpy, in one process"
 "$BUILD/bench/pass_rounds" 15
 
