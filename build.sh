@@ -11,8 +11,9 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translat
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
               pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins)
 # To test: a virtual X server for the test that drives the real window, and its input tool; decoders
-# and metadata readers that check pictures and saved files independently of the program.
-TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free)
+# and metadata readers that check pictures and saved files independently of the program;
+# GNU parallel for the command line spread over machines.
+TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel)
 
 install_missing() {
     local missing=() p

@@ -1,11 +1,14 @@
-// Velmora — start-up: one copy per user, then the window, opening what the shell asked for.
+// Velmora — start-up: `velmora apply` without a window; otherwise one copy per user, then the
+// window, opening what the shell asked for.
 #include <cstdio>
+#include <cstring>
 
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 #include <QStyle>
 
+#include "app/apply_command.h"
 #include "platform/qt/instance_channel.h"
 #include "platform/qt/qt_services.h"
 #include "ui/app_window.h"
@@ -26,6 +29,10 @@ void Open(velmora::MainForm &form, const velmora::LaunchRequest &request)
 
 int main(int argc, char *argv[])
 {
+    // The command line runs before any window exists, so it needs no display.
+    if (argc > 1 && std::strcmp(argv[1], "apply") == 0)
+        return velmora::RunApplyCommand(argc - 1, argv + 1);
+
     QApplication app(argc, argv);
     velmora::ConfigureApplication();
     const velmora::LaunchRequest request = velmora::ParseLaunch(app.arguments().mid(1), QDir::currentPath());

@@ -98,8 +98,10 @@ void TestCommands::menus_data()
     QTest::addColumn<QStringList>("keys");
     QTest::newRow("file") << "文件(&F)"
                           << QStringList{"导入标准照片(&R)…", "导入将校正照片(&O)…", "最近打开(&J)", "", "刷新(&L)",
-                                         "保存(&S)…", "保存选项(&P)…", "", "退出(&X)"}
-                          << QStringList{"Ctrl+Shift+O", "Ctrl+O", "", "", "F5", "Ctrl+S", "", "", "Ctrl+Q"};
+                                         "保存(&S)…", "保存选项(&P)…", "", "导出校正量(&E)…", "导入校正量(&I)…",
+                                         "批量校正(&B)…", "", "退出(&X)"}
+                          << QStringList{"Ctrl+Shift+O", "Ctrl+O", "", "", "F5", "Ctrl+S", "", "", "", "", "Ctrl+B",
+                                         "", "Ctrl+Q"};
     QTest::newRow("edit") << "编辑(&E)" << QStringList{"撤销校正(&U)", "重做校正(&D)", "", "取样范围(&S)"}
                           << QStringList{"Ctrl+Z", "Ctrl+Shift+Z, Ctrl+Y", "", ""};
     QTest::newRow("view") << "视图(&V)"
@@ -372,7 +374,8 @@ void TestCommands::launchArguments()
 // A second start with a file gives it to the copy that runs, which hears the whole request.
 void TestCommands::handOverToTheRunningCopy()
 {
-    qputenv("XDG_RUNTIME_DIR", QTemporaryDir().path().toUtf8());
+    QTemporaryDir runtime; // the channel lives in the user's runtime folder: one of this test's own
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     InstanceChannel channel;
     QVERIFY(channel.listen());
     QSignalSpy received(&channel, &InstanceChannel::received);

@@ -64,6 +64,7 @@ private slots:
     void tallPictureYieldsByTheClock();
     void endingDuringPass_data();
     void endingDuringPass();
+    void heldKeysWorkOnce();
     void guide();
     void startUp_data();
     void startUp();
@@ -260,6 +261,25 @@ void TestMainForm::endingDuringPass()
     QCOMPARE(result.pixel(0, 1), qRgb(181, 132, 100));
     QCOMPARE(result.pixel(0, 2), qRgb(120, 100, 80));
     QCOMPARE(w.beeps.count, 0);
+}
+
+// A repeat of Enter or Esc, as a held key sends, works nothing: Esc still held from another
+// window must not end this one, and a held Enter must not run pass after pass.
+void TestMainForm::heldKeysWorkOnce()
+{
+    fakes::WindowRig w;
+    w.box("客体图片")->setPicture(TargetPhoto(3, 3));
+    w.field("红")->setText(QStringLiteral("10"));
+    w.field("绿")->setText(QStringLiteral("0"));
+    w.field("蓝")->setText(QStringLiteral("0"));
+    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QCoreApplication::sendEvent(&w.form, &repeat);
+    }
+    QVERIFY(!w.loop.ending());
+    QCOMPARE(w.beeps.count, 0);
+    QTest::keyClick(&w.form, Qt::Key_Escape);
+    QVERIFY(w.loop.ending());
 }
 
 void TestMainForm::guide()

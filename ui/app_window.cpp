@@ -39,6 +39,10 @@ void AppWindow::buildMenus()
     file->addAction(c.save);
     file->addAction(c.saveOptions);
     file->addSeparator();
+    file->addAction(c.exportCorrection);
+    file->addAction(c.importCorrection);
+    file->addAction(c.batch);
+    file->addSeparator();
     file->addAction(c.quit);
 
     QMenu *edit = bar->addMenu(QString::fromUtf8(text::kEditMenu));

@@ -69,6 +69,7 @@ void MainForm::correct()
         m_history.recordPass(outcome.gains);
     else
         m_history.forget(); // the photo was replaced while the rows ran: nothing to replay from
+    m_lastCorrection = passRecord(outcome.gains);
     updateButtons();
     m_services.beeper.beep();
 }
@@ -103,8 +104,14 @@ void MainForm::updateButtons()
 }
 
 // Enter works the button with the focus, or 校正; Esc works 退出. A disabled button does nothing.
+// A key held down works once: its repeats would run pass after pass, or end a copy that was only
+// just handed the keyboard while the key was still down.
 void MainForm::keyPressEvent(QKeyEvent *event)
 {
+    const bool command = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
+                         || event->key() == Qt::Key_Escape;
+    if (command && event->isAutoRepeat())
+        return;
     QPushButton *target = nullptr;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         target = qobject_cast<QPushButton *>(focusWidget());

@@ -10,6 +10,8 @@
 #include <QWidget>
 
 #include "core/colour_word.h"
+#include "core/correction_file.h"
+#include "core/gain_table.h"
 #include "core/refusal.h"
 #include "platform/file_dialog.h"
 #include "platform/qt/background_save.h"
@@ -41,6 +43,9 @@ struct Commands {
     QAction *refresh = nullptr;
     QAction *save = nullptr;
     QAction *saveOptions = nullptr;
+    QAction *exportCorrection = nullptr;
+    QAction *importCorrection = nullptr;
+    QAction *batch = nullptr;
     QAction *quit = nullptr;
     QAction *undo = nullptr;
     QAction *redo = nullptr;
@@ -96,6 +101,16 @@ public:
     // How long a pass runs rows before it lets the window's events run; 0 lets them run after
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
+    // The gains of the last pass that ran to the end, which a batch can apply to other photos.
+    std::optional<Gains> lastGains() const;
+
+public slots:
+    // 文件 > 批量校正: one correction over many photos, beside the window (main_form_batch.cpp).
+    void showBatch();
+    // 文件 > 导出校正量 / 导入校正量: the last completed pass to a .velmora file, and back into the
+    // colour and difference fields so that 校正 takes the same gains (main_form_correction_file.cpp).
+    void exportCorrection();
+    void importCorrection();
 
     // The view (main_form_view.cpp): each acts on the picture area the pointer was last over,
     // the photo's before any move.
@@ -254,6 +269,13 @@ private:
     PictureBox *m_hoverSource = nullptr; // where m_hoverColour was sampled, and at which pixel
     QPoint m_hoverPixel;
     PictureBox *m_referenceMarked = nullptr; // the reference picture or the swatch the reference came from
+
+    std::optional<CorrectionRecord> m_lastCorrection;
+    DialogSettings m_correctionDialog;
+
+    // The pass just completed with `gains`, and the colours it came from.
+    CorrectionRecord passRecord(const Gains &gains) const;
+    std::optional<std::string> askCorrectionFile(DialogPurpose purpose);
 };
 
 } // namespace velmora

@@ -52,6 +52,9 @@ void MainForm::buildCommands()
     c.refresh = addCommand(text::kRefreshCommand, &MainForm::reloadTarget, {QKeySequence(Qt::Key_F5)});
     c.save = addCommand(text::kSaveCommand, &MainForm::saveTarget, {QKeySequence(Qt::CTRL | Qt::Key_S)});
     c.saveOptions = addCommand(text::kSaveOptionsCommand, &MainForm::showSaveOptions);
+    c.exportCorrection = addCommand(text::kExportCorrectionCommand, &MainForm::exportCorrection);
+    c.importCorrection = addCommand(text::kImportCorrectionCommand, &MainForm::importCorrection);
+    c.batch = addCommand(text::kBatchCommand, &MainForm::showBatch, {QKeySequence(Qt::CTRL | Qt::Key_B)});
     c.quit = addCommand(text::kQuitCommand, &MainForm::quit, {QKeySequence(Qt::CTRL | Qt::Key_Q)});
     c.undo = addCommand(text::kUndoCommand, &MainForm::undoPass, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     c.redo = addCommand(text::kRedoCommand, &MainForm::redoPass,

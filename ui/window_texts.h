@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "core/correction_file.h"
 #include "core/refusal.h"
 #include "platform/qt/save_outcome.h"
 #include "platform/qt/decoded_picture.h"
+#include "platform/qt/batch_files.h"
 
 namespace velmora::text {
 
@@ -44,6 +46,9 @@ inline constexpr const char *kRecentMenu = "最近打开(&J)";
 inline constexpr const char *kRefreshCommand = "刷新(&L)";
 inline constexpr const char *kSaveCommand = "保存(&S)…";
 inline constexpr const char *kSaveOptionsCommand = "保存选项(&P)…";
+inline constexpr const char *kExportCorrectionCommand = "导出校正量(&E)…";
+inline constexpr const char *kImportCorrectionCommand = "导入校正量(&I)…";
+inline constexpr const char *kBatchCommand = "批量校正(&B)…";
 inline constexpr const char *kQuitCommand = "退出(&X)";
 inline constexpr const char *kUndoCommand = "撤销校正(&U)";
 inline constexpr const char *kRedoCommand = "重做校正(&D)";
@@ -85,5 +90,49 @@ inline constexpr const char *kWebpQuality = "WebP质量(&W)：";
 QString LoadProblemText(LoadProblem problem, QSize declared, qint64 limitMB);
 // A picture that loaded, but whose colour profile had to be ignored.
 QString ProfileIgnoredMessage(const QString &path);
+
+// The batch dialog (文件 > 批量校正).
+inline constexpr const char *kBatchTitle = "批量校正";
+inline constexpr const char *kBatchPhotos = "照片";
+inline constexpr const char *kBatchAddPhotos = "添加照片(&A)…";
+inline constexpr const char *kBatchAddFolder = "添加文件夹(&F)…";
+inline constexpr const char *kBatchRemove = "移除(&R)";
+inline constexpr const char *kBatchCorrection = "校正量";
+inline constexpr const char *kBatchLastGains = "上次校正的增益";
+inline constexpr const char *kBatchCorrectionFile = "校正量文件：";
+inline constexpr const char *kBatchBrowse = "浏览…";
+inline constexpr const char *kBatchOutputFolder = "输出文件夹：";
+inline constexpr const char *kBatchFolderName = "已校正";
+inline constexpr const char *kBatchFormat = "格式：";
+inline constexpr const char *kBatchQuality = "质量：";
+inline constexpr const char *kBatchStart = "开始(&S)";
+inline constexpr const char *kBatchCancel = "取消(&C)";
+inline constexpr const char *kBatchNoPhotos = "请先添加照片。";
+inline constexpr const char *kBatchNoGains = "还没有完成过校正，请选择校正量文件。";
+inline constexpr const char *kBatchNoCorrectionFile = "请选择校正量文件。";
+inline constexpr const char *kBatchNoOutputFolder = "请选择输出文件夹。";
+inline constexpr const char *kBatchPhotoFilter = "图片 (*.jpg *.jpeg *.png *.bmp *.gif *.ico *.tif *.tiff *.webp)";
+inline constexpr const char *kBatchCorrectionFilter = "校正量文件 (*.velmora)";
+inline constexpr const char *kBatchCancelling = "正在取消，等待当前照片完成…";
+
+// Correction files (文件 > 导出校正量 / 导入校正量).
+inline constexpr const char *kCorrectionFilter = "校正量文件(*.velmora)|*.velmora";
+inline constexpr const char *kCorrectionExtension = ".velmora";
+inline constexpr const char *kNothingToExport = "还没有完成过校正，没有可导出的校正量！";
+inline constexpr const char *kOnlyGains =
+    "该校正量文件只有增益，没有标准颜色和校正点颜色，无法填入校正量栏（可用 velmora apply --correction 使用它）。";
+QString CorrectionSaveFailedMessage(const QString &path);
+
+// Why one photo of a batch was not corrected.
+std::string FileFailureText(FileFailure failure);
+// Why a correction file was refused.
+std::string CorrectionFileText(CorrectionFileError error);
+QString CorrectionFileMessage(const QString &path, CorrectionFileError error);
+QString CorrectionUnreadableMessage(const QString &path);
+// "正在校正 3/10：photo.jpg".
+QString BatchProgressText(int done, int total, const QString &current);
+// "已校正 8/10 张照片，2 张失败：" (the colon only when something failed).
+QString BatchSummary(int done, int total, bool cancelled);
+QString BatchFailureLine(const QString &path, const QString &reason);
 
 } // namespace velmora::text

@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QLocalServer>
+#include <QStandardPaths>
 #include <QLocalSocket>
 #include <QVariant>
 
@@ -11,8 +13,15 @@ namespace velmora {
 
 namespace {
 
-// One per user, like the instance lock; a message is a few hundred bytes at most.
-QString ServerName() { return QStringLiteral("velmora-%1").arg(getuid()); }
+// One per user, beside the instance lock in the user's runtime folder; a message is a few hundred
+// bytes at most.
+QString ServerName()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        return QStringLiteral("velmora-%1").arg(getuid()); // in the temporary folder
+    return QDir(folder).filePath(QStringLiteral("velmora.socket"));
+}
 constexpr qint64 kMaxMessage = 64 * 1024;
 constexpr char kTerminator[] = "\n.\n";
 

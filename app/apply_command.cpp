@@ -1,0 +1,131 @@
+// Velmora — `velmora apply`.
+#include "app/apply_command.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+
+#include "app/apply_progress.h"
+#include "app/apply_texts.h"
+#include "core/correction_file.h"
+#include "core/correction_rule.h"
+#include "platform/qt/picture_loader.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kRefused = 2;
+
+void Complain(const std::string &message) { std::fprintf(stderr, "velmora apply: %s\n", message.c_str()); }
+
+// The gains the options name, or the message that refuses them.
+std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts &texts)
+{
+    if (o.gains)
+        return *o.gains;
+    if (!o.correctionFile.empty()) {
+        std::ifstream in(o.correctionFile, std::ios::binary);
+        std::string text;
+        // One byte past the limit is enough to know the file is not ours.
+        text.resize(kCorrectionFileMaxBytes + 1);
+        if (!in || (in.read(text.data(), static_cast<std::streamsize>(text.size())), in.bad()))
+            return texts.correctionUnreadable(o.correctionFile);
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        const auto record = ReadCorrection(text);
+        if (const auto *error = std::get_if<CorrectionFileError>(&record))
+            return texts.correctionFile(o.correctionFile, *error);
+        return std::get<CorrectionRecord>(record).gains;
+    }
+    const auto rule = GainsFromDifferences(*o.target, DifferencesBetween(*o.reference, *o.target));
+    if (const auto *refusal = std::get_if<Refusal>(&rule))
+        return texts.refusal(*refusal);
+    return std::get<Gains>(rule);
+}
+
+std::vector<FileResult> CorrectAll(const std::vector<PlannedFile> &plan, const ApplyOptions &o,
+                                   const RowTables &tables, ApplyProgress &progress)
+{
+    std::vector<FileResult> results(plan.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i; (i = next++) < plan.size();) {
+            results[i] = CorrectOneFile(plan[i], o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, tables,
+                                        [&](long long b) { progress.addBytes(b); });
+            progress.fileDone();
+        }
+    };
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int jobs = std::min<int>(o.jobs > 0 ? o.jobs : cores, static_cast<int>(plan.size()));
+    std::vector<std::thread> workers;
+    for (int j = 1; j < jobs; ++j)
+        workers.emplace_back(work);
+    work();
+    for (std::thread &w : workers)
+        w.join();
+    return results;
+}
+
+} // namespace
+
+int RunApplyCommand(int argc, char *argv[])
+{
+    const ApplyTexts texts = ApplyTexts::FromEnvironment();
+    const auto parsed = ParseApplyArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto *problem = std::get_if<ApplyProblem>(&parsed)) {
+        Complain(texts.problem(*problem));
+        Complain(texts.seeHelp());
+        return kRefused;
+    }
+    const ApplyOptions &options = std::get<ApplyOptions>(parsed);
+    if (options.help) {
+        std::fputs(texts.help().c_str(), stdout);
+        return 0;
+    }
+    const auto gains = GainsOf(options, texts);
+    if (const auto *message = std::get_if<std::string>(&gains)) {
+        Complain(*message);
+        return kRefused;
+    }
+    const RowTables tables = MakeRowTables(std::get<Gains>(gains));
+
+    // Qt's picture readers, for the files that are not corrected in bands; no display is opened.
+    int qtArgc = 1;
+    QCoreApplication application(qtArgc, argv);
+    SetPictureMemoryLimit();
+
+    const std::vector<PlannedFile> plan =
+        PlanOutputs(options.files, options.outFolder, options.format, options.overwrite ? NameClash::Replace : NameClash::Refuse);
+    long long totalBytes = 0;
+    for (const PlannedFile &f : plan)
+        totalBytes += f.bytes;
+    std::vector<FileResult> results;
+    double seconds = 0;
+    {
+        ApplyProgress progress(texts, ::isatty(STDOUT_FILENO) != 0, static_cast<int>(plan.size()), totalBytes);
+        results = CorrectAll(plan, options, tables, progress);
+        seconds = progress.seconds();
+    }
+    int done = 0;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (results[i].failure == FileFailure::None) {
+            ++done;
+            continue;
+        }
+        const std::string reason = results[i].failure == FileFailure::Described ? results[i].reason
+                                                                                  : texts.fileFailure(results[i].failure);
+        std::fprintf(stderr, "%s\n", texts.failedLine(plan[i].input, reason).c_str());
+    }
+    std::printf("%s\n", texts.summary(done, static_cast<int>(plan.size()), static_cast<double>(totalBytes) / 1e6, seconds).c_str());
+    return done == static_cast<int>(plan.size()) ? 0 : 1;
+}
+
+} // namespace velmora

@@ -1,0 +1,22 @@
+// Velmora — why one photo of a batch or of the command line was not corrected.
+#pragma once
+
+namespace velmora {
+
+// Why one photo was not corrected.
+enum class FileFailure {
+    None,
+    Unreadable,
+    NotAPicture,
+    Damaged,
+    TooLarge,
+    OutputExists,
+    OutputNotWritable,
+    OutputWriteFailed,
+    WouldReplaceInput,
+    SameOutputTwice, // two photos of the run would write the same file
+    NoOutputFolder,
+    Described,       // the whole-picture path gave its own reason
+};
+
+} // namespace velmora
