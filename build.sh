@@ -28,20 +28,27 @@ install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# Running needs only the program; testing builds everything, the generator and benchmarks included.
 build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-    cmake --build build -j"$(nproc)"
+    local everything=$1
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$everything" \
+        -DVELMORA_BUILD_TOOLS="$everything" -DVELMORA_BUILD_BENCH="$everything"
+    if [ "$everything" = ON ]; then
+        cmake --build build -j"$(nproc)"
+    else
+        cmake --build build -j"$(nproc)" --target velmora
+    fi
 }
 
 case "${1:-}" in
 run)
     install_missing "${RUN_PACKAGES[@]}"
-    build
+    build OFF
     exec ./build/app/velmora
     ;;
 test)
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build
+    build ON
     cd build
     ctest --output-on-failure -j2
     ;;
