@@ -189,9 +189,21 @@ int main(int argc, char *argv[])
     bench::CorePass(expected, gains);
     const bool same = window.shows(expected);
     std::printf("window result equals core result: %s\n\n", same ? "yes" : "NO");
-    Goal("core/memcpy", coreRuns.median(), memcpyRuns.median(), 2.0);
-    Goal("window/core", windowRuns.median(), coreRuns.median(), 2.0);
+    Goal("core/memcpy", coreRuns.median(), memcpyRuns.median(), 1.5);
+    Goal("window/core", windowRuns.median(), coreRuns.median(), 1.5);
 
     CountPaints(window);
+
+    // A valid bitmap can be 8 pixels wide and 20,971,520 rows tall: the window's events run by the
+    // clock, so its pass costs what its pixels cost.
+    {
+        QImage tall(8, 20'971'520, QImage::Format_RGB32);
+        tall.fill(qRgb(120, 100, 80));
+        Window tallWindow(tall);
+        const bench::Runs tallRuns = bench::Measure(0, 3, [&] { tallWindow.load(); }, [&] { tallWindow.click(); });
+        std::printf("\n8 x 20971520 picture, a click of 校正 in the window: median %.0f ms (fastest %.0f, slowest %.0f)"
+                    "   goal < 1000 ms: %s\n",
+                    tallRuns.median(), tallRuns.fastest(), tallRuns.slowest(), tallRuns.median() < 1000 ? "met" : "NOT met");
+    }
     return same ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 
 #include "core/gain_table.h"
 #include "core/correction_rule.h"
+#include "fakes/image_compare.h"
 
 using namespace velmora;
 
@@ -358,11 +359,8 @@ void TestEndToEnd::correctAPhoto()
 
     const QImage saved = QImage(m_home.filePath("corrected.bmp")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(saved.size(), kPhoto);
-    for (int y = 0; y < kPhoto.height(); ++y)
-        for (int x = 0; x < kPhoto.width(); ++x)
-            if (saved.pixel(x, y) != expected.pixel(x, y))
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): saved %3, expected %4")
-                                     .arg(x).arg(y).arg(QColor(saved.pixel(x, y)).name(), QColor(expected.pixel(x, y)).name())));
+    const QString difference = fakes::FirstDifference(saved, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
     // A typed name.png is saved as PNG under that name; opened again, it shows the corrected photo.
     Click(window, kSave);
@@ -458,11 +456,8 @@ void TestEndToEnd::averagedPickUndoRedoCompare()
     QTest::qWait(300);
     const QImage saved = QImage(m_home.filePath("averaged.bmp")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(saved.size(), kPhoto);
-    for (int y = 0; y < kPhoto.height(); ++y)
-        for (int x = 0; x < kPhoto.width(); ++x)
-            if (saved.pixel(x, y) != expected.pixel(x, y))
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): saved %3, expected %4")
-                                     .arg(x).arg(y).arg(QColor(saved.pixel(x, y)).name(), QColor(expected.pixel(x, y)).name())));
+    const QString difference = fakes::FirstDifference(saved, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
     Keys(window, "ctrl+z");
     QTRY_VERIFY2_WITH_TIMEOUT(Screen().pixel(probe) == Photo().pixel(10, 10), "undo", 5000);
