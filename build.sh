@@ -6,14 +6,16 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # To build and run: the compiler, Qt's widgets, Qt's own Chinese texts and the three Chinese faces
-# the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG encoder.
+# the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG encoder;
+# Little CMS for CMYK photos' own profiles.
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
-              pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins)
+              pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins liblcms2-dev)
 # To test: a virtual X server for the test that drives the real window, and its input tool; decoders
 # and metadata readers that check pictures and saved files independently of the program;
-# GNU parallel for the command line spread over machines.
-TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel)
+# GNU parallel for the command line spread over machines; a CMYK press profile (ghostscript's).
+TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel
+               ghostscript)
 
 install_missing() {
     local missing=() p

@@ -27,6 +27,20 @@ namespace {
 
 constexpr const char *kAdobeRgb = "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
 constexpr const char *kSrgb = "/usr/share/color/icc/sRGB.icc";
+constexpr const char *kCmykProfile = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+// Debian's own Python with PIL; a pyenv shim may stand first in PATH.
+constexpr const char *kPython = "/usr/bin/python3";
+
+// PIL's plain CMYK JPEGs (no YCC step, Adobe marker) of a CMYK JPEG: one with the same inks, and
+// one with every value turned over, so that once the Adobe marker is gone it stores ink amounts.
+constexpr const char *kPlainCmyk = R"(
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1])
+icc = im.info['icc_profile']
+im.save(sys.argv[2], quality=95, subsampling=0, icc_profile=icc)
+Image.eval(im, lambda v: 255 - v).save(sys.argv[3], quality=95, subsampling=0, icc_profile=icc)
+)";
 
 QString Data(const char *name) { return QStringLiteral(TEST_DATA_DIR "/") + QString::fromUtf8(name); }
 
@@ -89,6 +103,40 @@ QByteArray Segment(quint8 marker, const QByteArray &payload)
 
 QByteArray AfterStart(const QByteArray &jpeg, const QByteArray &inserted) { return jpeg.left(2) + inserted + jpeg.mid(2); }
 
+// The JPEG without the header segments of `marker` whose payload starts with `prefix`.
+QByteArray WithoutSegments(const QByteArray &jpeg, quint8 marker, const QByteArray &prefix)
+{
+    QByteArray kept = jpeg.left(2);
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && quint8(jpeg[at]) == 0xFF && quint8(jpeg[at + 1]) != 0xDA) {
+        const qsizetype length = (quint8(jpeg[at + 2]) << 8 | quint8(jpeg[at + 3])) + 2;
+        if (quint8(jpeg[at + 1]) != marker || !jpeg.mid(at + 4, prefix.size()).startsWith(prefix))
+            kept += jpeg.mid(at, length);
+        at += length;
+    }
+    return kept + jpeg.mid(at);
+}
+
+const QByteArray kIccName("ICC_PROFILE\0", 12);
+
+// A profile as numbered APP2 pieces, as large as a segment allows.
+QByteArray IccSegments(const QByteArray &profile)
+{
+    constexpr int kPiece = 65533 - 14; // the name and the two numbers come first
+    const int count = int((profile.size() + kPiece - 1) / kPiece);
+    QByteArray segments;
+    for (int i = 0; i < count; ++i)
+        segments += Segment(0xE2, kIccName + char(i + 1) + char(count) + profile.mid(qsizetype(i) * kPiece, kPiece));
+    return segments;
+}
+
+// The JPEG carrying `profile` (none if empty) in place of its own.
+QByteArray WithProfile(const QByteArray &jpeg, const QByteArray &profile)
+{
+    const QByteArray bare = WithoutSegments(jpeg, 0xE2, kIccName);
+    return profile.isEmpty() ? bare : AfterStart(bare, IccSegments(profile));
+}
+
 // An EXIF APP1 payload holding only the orientation, big-endian.
 QByteArray ExifOrientation(int orientation)
 {
@@ -124,6 +172,37 @@ QImage Reference(const QString &path, const QStringList &arguments = {})
     if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
         return {};
     return QImage::fromData(convert.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
+}
+
+// ImageMagick run with `input` on its standard input; its standard output, empty on failure.
+QByteArray Convert(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess convert;
+    convert.start(QStringLiteral("convert"), arguments);
+    convert.write(input);
+    convert.closeWriteChannel();
+    if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
+        return {};
+    return convert.readAllStandardOutput();
+}
+
+bool Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// Format_RGB32 promises 0xFF in every fourth byte; pixel() hides what is really there.
+bool AllOpaque(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar *row = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            if (row[4 * x + 3] != 0xFF)
+                return false;
+    }
+    return true;
 }
 
 int MaxDifference(const QImage &a, const QImage &b)
@@ -190,6 +269,8 @@ private slots:
     void exifTurn_data();
     void exifTurn();
     void cmykJpeg();
+    void cmykProfile_data();
+    void cmykProfile();
     void memoryRefusal_data();
     void memoryRefusal();
     void profileToSrgb_data();
@@ -205,6 +286,11 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString fixture(const QString &name, const QByteArray &bytes) const
+    {
+        const QString file = path(name);
+        return Write(file, bytes) ? file : QString();
+    }
 };
 
 void TestPictureLoader::initTestCase()
@@ -382,6 +468,97 @@ void TestPictureLoader::cmykJpeg()
     QCOMPARE(loaded.problem, LoadProblem::None);
     const QImage reference = Reference(Data("cmyk.jpg"), {"-colorspace", "sRGB"});
     QVERIFY(MaxDifference(loaded.image, reference) <= 1);
+}
+
+void TestPictureLoader::cmykProfile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<LoadWarning>("warning");
+    QTest::addColumn<QImage>("reference");
+    QTest::addColumn<int>("tolerance");
+    QTest::addColumn<QImage>("naive"); // the plain formula's colours, to be far from the reference
+
+    QVERIFY2(QFile::exists(kCmykProfile), "ghostscript is needed for its CMYK profile");
+    // Skin, shadow and highlight tones, inside both the press's gamut and sRGB.
+    QImage picture(64, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x)
+            picture.setPixel(x, y, qRgb(40 + x * 3, 30 + x * 2 + y, 20 + x + y * 3));
+    const QString png = fixture(QStringLiteral("rgb.png"), Encode(picture, "PNG"));
+    // ImageMagick writes CMYK as YCCK, inverted, with an Adobe marker.
+    const QString ycckFile = path(QStringLiteral("ycck.jpg"));
+    QVERIFY(Run(QStringLiteral("convert"), {png, "-profile", kSrgb, "-profile", kCmykProfile, "-quality", "95", ycckFile}));
+    const QString plainFile = path(QStringLiteral("plain cmyk.jpg"));
+    const QString turnedOverFile = path(QStringLiteral("turned over.jpg"));
+    QVERIFY(Run(kPython, {"-c", kPlainCmyk, ycckFile, plainFile, turnedOverFile}));
+    const QByteArray ycck = Read(ycckFile);
+    const QByteArray cmykIcc = Read(kCmykProfile);
+    QVERIFY(ycck.contains(cmykIcc.mid(128, 64))); // the profile went in whole
+
+    const QStringList throughProfile{"-profile", kSrgb};
+    const QStringList formula{"-colorspace", "sRGB"};
+    // Converted through the profile, within 3 levels of ImageMagick's conversion: it evaluates the
+    // profile in 16 bits, we through a precalculated 8-bit table, which rounds and interpolates.
+    QTest::newRow("ycck, inverted, profile")
+        << ycck << LoadWarning::None << Reference(ycckFile, throughProfile) << 3 << Reference(ycckFile, formula);
+    QTest::newRow("plain cmyk, inverted, profile")
+        << Read(plainFile) << LoadWarning::None << Reference(plainFile, throughProfile) << 3
+        << Reference(plainFile, formula);
+    const QString turned = fixture(QStringLiteral("turned.jpg"), AfterStart(ycck, Segment(0xE1, ExifOrientation(6))));
+    QTest::newRow("ycck, inverted, profile, turned")
+        << Read(turned) << LoadWarning::None << Reference(turned, {"-auto-orient", "-profile", kSrgb}) << 3
+        << Reference(turned, {"-auto-orient", "-colorspace", "sRGB"});
+
+    // Without the Adobe marker the stored values are ink amounts. ImageMagick reads every CMYK JPEG
+    // the Adobe way, marker or not, so its raw values are turned back and converted on their own.
+    const QByteArray inkBytes = WithoutSegments(Read(turnedOverFile), 0xEE, "Adobe");
+    const QString inkFile = fixture(QStringLiteral("ink amounts.jpg"), inkBytes);
+    QByteArray raw = Convert({inkFile, "-depth", "8", "cmyk:-"});
+    QCOMPARE(raw.size(), 64 * 32 * 4);
+    QCOMPARE(raw, Convert({turnedOverFile, "-depth", "8", "cmyk:-"}));
+    for (char &v : raw)
+        v = char(255 - quint8(v));
+    const QImage inkReference = QImage::fromData(
+        Convert({"-size", "64x32", "-depth", "8", "cmyk:-", "-profile", kCmykProfile, "-profile", kSrgb, "-depth", "8",
+                 "ppm:-"},
+                raw),
+        "PPM").convertToFormat(QImage::Format_RGB32);
+    QTest::newRow("plain cmyk, ink amounts, profile") << inkBytes << LoadWarning::None << inkReference << 3 << QImage();
+
+    // No usable profile: the plain formula, as ImageMagick's, and a word about a profile left out.
+    const auto formulaRow = [&](const char *name, const QByteArray &bytes, LoadWarning warning) {
+        const QString file = fixture(QString::fromLatin1(name), bytes);
+        QTest::newRow(name) << bytes << warning << Reference(file, formula) << 1 << QImage();
+    };
+    formulaRow("ycck, no profile", WithProfile(ycck, {}), LoadWarning::None);
+    formulaRow("ycck, profile that is not one", WithProfile(ycck, QByteArray(400, '\x37')), LoadWarning::ProfileIgnored);
+    // Cut inside the table that turns ink into colour.
+    formulaRow("ycck, profile cut short", WithProfile(ycck, cmykIcc.left(20000)),
+               LoadWarning::ProfileIgnored);
+    // An RGB profile says nothing about inks, nor about the RGB the formula makes of them.
+    formulaRow("ycck, RGB profile", WithProfile(ycck, Read(kAdobeRgb)), LoadWarning::ProfileIgnored);
+}
+
+// A CMYK photo with its press's profile is shown in sRGB through that profile, with no warning.
+void TestPictureLoader::cmykProfile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(LoadWarning, warning);
+    QFETCH(QImage, reference);
+    QFETCH(int, tolerance);
+    QFETCH(QImage, naive);
+    QVERIFY(!reference.isNull());
+    const QString file = fixture(QStringLiteral("cmyk.jpg"), bytes);
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.warning, warning);
+    QCOMPARE(loaded.image.format(), QImage::Format_RGB32);
+    QVERIFY(AllOpaque(loaded.image));
+    const int difference = MaxDifference(loaded.image, reference);
+    QVERIFY2(difference <= tolerance, qPrintable(QString::number(difference)));
+    // The profile matters: the plain formula is far off on the same file.
+    if (!naive.isNull())
+        QVERIFY(MaxDifference(naive, reference) > 20);
 }
 
 void TestPictureLoader::memoryRefusal_data()

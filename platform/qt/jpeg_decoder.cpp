@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "platform/qt/cmyk_profile.h"
 #include "platform/qt/exif_orientation.h"
 #include "platform/qt/picture_memory.h"
 
@@ -77,7 +78,7 @@ struct Placement {
     }
 };
 
-// Adobe's files store CMYK inverted (255 = no ink); others store ink amounts.
+// The plain ink formula, for CMYK without a usable profile.
 void CmykToBgrx(uchar *row, int width, bool inverted)
 {
     for (int x = 0; x < width; ++x) {
@@ -96,6 +97,9 @@ void CmykToBgrx(uchar *row, int width, bool inverted)
     }
 }
 
+// Adobe's files store CMYK inverted (255 = no ink); others store ink amounts.
+bool InvertedCmyk(const jpeg_decompress_struct &cinfo) { return cinfo.saw_Adobe_marker; }
+
 struct Session {
     jpeg_decompress_struct cinfo{};
     ErrorManager err;
@@ -103,6 +107,7 @@ struct Session {
     int orientation = 1;
     QImage image;
     std::vector<uchar> strip;
+    CmykTransform cmykProfile;
     DecodedJpeg result;
 };
 
@@ -150,6 +155,22 @@ void ReadIccProfile(Session &s)
     s.result.iccProfile = QByteArray(reinterpret_cast<const char *>(data), qsizetype(length));
     s.result.profileBroken = false;
     std::free(data);
+}
+
+// Through the file's own CMYK profile when it has one Little CMS can use.
+void PrepareCmyk(Session &s)
+{
+    s.cmykProfile = CmykTransform::FromProfile(s.result.iccProfile, InvertedCmyk(s.cinfo));
+    s.result.profileApplied = bool(s.cmykProfile);
+    s.result.profileUnusable = !s.result.iccProfile.isEmpty() && !s.result.profileApplied;
+}
+
+void ConvertCmykRow(const Session &s, uchar *row, int width)
+{
+    if (s.cmykProfile)
+        s.cmykProfile.convertRow(row, width);
+    else
+        CmykToBgrx(row, width, InvertedCmyk(s.cinfo));
 }
 
 // Writes decoded rows to their upright places. Along a stored row the destination moves by a fixed
@@ -218,9 +239,10 @@ bool Decode(Session &s, const QByteArray &bytes)
     }
     if (s.orientation != 1)
         s.strip.resize(std::size_t(width) * 4 * kStripRows);
+    if (cmyk)
+        PrepareCmyk(s);
 
     jpeg_start_decompress(&cinfo);
-    const bool inverted = cinfo.saw_Adobe_marker;
     JSAMPROW rows[kStripRows];
     while (cinfo.output_scanline < cinfo.output_height) {
         const int first = int(cinfo.output_scanline);
@@ -236,7 +258,7 @@ bool Decode(Session &s, const QByteArray &bytes)
             }
             if (cmyk)
                 for (int r = filled; r < filled + got; ++r)
-                    CmykToBgrx(rows[r], width, inverted);
+                    ConvertCmykRow(s, rows[r], width);
             filled += got;
         }
         if (s.orientation != 1)

@@ -11,8 +11,12 @@ struct DecodedJpeg {
     DecodedPicture picture;      // Format_RGB32, turned upright by its EXIF orientation
     QByteArray iccProfile;       // the embedded colour profile, empty if there is none
     bool profileBroken = false;  // profile segments present but not put together
+    bool profileApplied = false; // CMYK pixels already brought to sRGB through iccProfile
+    bool profileUnusable = false; // a CMYK file's profile Little CMS cannot use: the plain formula was used
 };
 
+// CMYK and YCCK files go to sRGB through their embedded CMYK profile when Little CMS can use it,
+// otherwise by the plain ink formula.
 // Damaged: the data ends early or is corrupt where the decoder would have to invent pixels (a cut
 // scan, a cut with an end marker in a comment, a tiny file claiming a huge picture). Harmless
 // warnings (stray bytes before a marker) and any data after the end marker are accepted.

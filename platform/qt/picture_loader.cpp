@@ -165,8 +165,13 @@ Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit)
 {
     DecodedJpeg jpeg = DecodeJpeg(bytes, limit);
     Decoded out{std::move(jpeg.picture)};
-    if (out.picture.problem != LoadProblem::None)
+    if (out.picture.problem != LoadProblem::None || jpeg.profileApplied)
         return out;
+    // A CMYK file's profile describes its inks, never the RGB the plain formula made of them.
+    if (jpeg.profileUnusable) {
+        out.warning = LoadWarning::ProfileIgnored;
+        return out;
+    }
     const bool tagged = !jpeg.iccProfile.isEmpty() && TagWithProfile(out.picture.image, jpeg.iccProfile);
     if (jpeg.profileBroken || (!jpeg.iccProfile.isEmpty() && !tagged))
         out.warning = LoadWarning::ProfileIgnored;
