@@ -1,8 +1,9 @@
 // Velmora tests — reading the pictures users have, and writing bitmaps that lose nothing.
 #include <QtTest>
 
+#include "fakes/file_size_limit.h"
+
 #include <csignal>
-#include <sys/resource.h>
 
 #include "platform/qt/picture_box.h"
 #include "platform/qt/picture_loader.h"
@@ -40,21 +41,6 @@ QByteArray Read(const QString &path)
 quint32 Le32(const QByteArray &b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 quint16 Le16(const QByteArray &b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 
-// Makes writes past `bytes` fail, as a full disk would, for the life of the object. SIGXFSZ is
-// left as the program's start-up set it.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
 };
 
 } // namespace
@@ -220,7 +206,7 @@ void TestPictureFiles::failedSaveKeepsExistingFile()
 
     SaveOutcome failure;
     {
-        const FileSizeLimit limit(64 * 1024);
+        const fakes::FileSizeLimit limit(64 * 1024);
         failure = SaveBitmap(Pattern(400, 300), path);
     }
     QCOMPARE(int(failure.problem), int(SaveProblem::FileSizeLimit));

@@ -3,11 +3,12 @@
 // really happened, with nothing half-written.
 #include <QtTest>
 
+#include "fakes/file_size_limit.h"
+
 #include <csignal>
 
 #include <fcntl.h>
 #include <sys/fsuid.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,21 +149,6 @@ bool MakeCameraJpeg(const QTemporaryDir &dir, const QString &path)
                    QStringLiteral("-IPTC:Keywords=harbour"), path});
 }
 
-// Makes writes past `bytes` fail, as a full disk would, for the life of the object. The signal the
-// kernel sends is left as the program set it up.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
 };
 
 // File access as an unprivileged user for the life of the object: root passes every permission
@@ -436,7 +422,7 @@ void TestSaving::fileSizeLimitDoesNotEndTheProgram()
         const QByteArray before = Read(path);
         SaveOutcome outcome;
         {
-            const FileSizeLimit limit(16 * 1024);
+            const fakes::FileSizeLimit limit(16 * 1024);
             outcome = Save(Grain(400, 300), path);
         }
         QCOMPARE(int(outcome.problem), int(SaveProblem::FileSizeLimit));
