@@ -41,8 +41,6 @@ QByteArray Read(const QString &path)
 quint32 Le32(const QByteArray &b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 quint16 Le16(const QByteArray &b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 
-};
-
 } // namespace
 
 class TestPictureFiles : public QObject {

@@ -149,8 +149,6 @@ bool MakeCameraJpeg(const QTemporaryDir &dir, const QString &path)
                    QStringLiteral("-IPTC:Keywords=harbour"), path});
 }
 
-};
-
 // File access as an unprivileged user for the life of the object: root passes every permission
 // check, so a test of one drops root's file-system identity (and with it the override) on this thread.
 class AsNobody {
