@@ -1,6 +1,8 @@
 // Velmora tests — reading the pictures users have, and writing bitmaps that lose nothing.
 #include <QtTest>
 
+#include "fakes/files.h"
+
 #include "fakes/file_size_limit.h"
 
 #include <csignal>
@@ -12,6 +14,7 @@
 #include "ui/window_texts.h"
 
 using namespace velmora;
+using fakes::Read;
 
 namespace {
 
@@ -30,12 +33,6 @@ QImage Pattern(int width, int height)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x + y) % 256));
     return image;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 quint32 Le32(const QByteArray &b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }

@@ -3,6 +3,8 @@
 // ImageMagick's decoding of the same file, never against our own earlier output.
 #include <QtTest>
 
+#include "fakes/files.h"
+
 #include <atomic>
 #include <cmath>
 #include <future>
@@ -19,6 +21,8 @@
 #include "ui/startup.h"
 
 using namespace velmora;
+using fakes::Read;
+using fakes::Write;
 
 Q_DECLARE_METATYPE(velmora::LoadProblem)
 Q_DECLARE_METATYPE(velmora::LoadWarning)
@@ -43,18 +47,6 @@ Image.eval(im, lambda v: 255 - v).save(sys.argv[3], quality=95, subsampling=0, i
 )";
 
 QString Data(const char *name) { return QStringLiteral(TEST_DATA_DIR "/") + QString::fromUtf8(name); }
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray Encode(const QImage &image, const char *format, int quality = -1)
 {

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "fakes/image_compare.h"
 #include "fakes/window_rig.h"
 #include "ui/save_options_dialog.h"
 #include "ui/startup.h"
@@ -27,18 +28,6 @@ QString WritePhoto(const QTemporaryDir &dir, const char *name, QSize size)
     const QString path = dir.filePath(QString::fromUtf8(name));
     image.save(path);
     return path;
-}
-
-// Pixels only: a file read back carries its colour profile, the window's picture none.
-bool SamePixels(const QImage &a, const QImage &b)
-{
-    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
-    if (x.size() != y.size())
-        return false;
-    for (int row = 0; row < x.height(); ++row)
-        if (std::memcmp(x.constScanLine(row), y.constScanLine(row), size_t(x.width()) * 4) != 0)
-            return false;
-    return true;
 }
 
 void Import(fakes::WindowRig &w, const QString &path)
@@ -123,7 +112,7 @@ void TestSaveWindow::windowStaysLiveWhileSaving()
     QVERIFY(w.button("保存")->isEnabled());
     QVERIFY(w.messages.shown.empty());
     QCOMPARE(QFileInfo(out).size(), 54 + qint64(3000 * 3) * 2000);
-    QVERIFY(SamePixels(QImage(out), w.box("客体图片")->image()));
+    QCOMPARE(fakes::FirstDifference(QImage(out), w.box("客体图片")->image()), QString());
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("second.bmp"))));
 }
 
@@ -144,7 +133,7 @@ void TestSaveWindow::passDuringSaveKeepsSaveOff()
     QVERIFY(ended.count() == 1 || ended.wait(20000));
     QVERIFY(w.button("保存")->isEnabled());
     // The file holds the picture as it was when 保存 was pressed.
-    QVERIFY(SamePixels(QImage(dir.filePath(QStringLiteral("out.bmp"))), before));
+    QCOMPARE(fakes::FirstDifference(QImage(dir.filePath(QStringLiteral("out.bmp"))), before), QString());
 }
 
 void TestSaveWindow::exitWaitsForTheFile()
@@ -157,7 +146,7 @@ void TestSaveWindow::exitWaitsForTheFile()
     w.button("退出")->click();
     QVERIFY(w.loop.ending());
     QVERIFY(!w.form.saving());
-    QVERIFY(SamePixels(QImage(out), w.box("客体图片")->image()));
+    QCOMPARE(fakes::FirstDifference(QImage(out), w.box("客体图片")->image()), QString());
     QVERIFY(w.messages.shown.empty());
 }
 

@@ -3,6 +3,8 @@
 // really happened, with nothing half-written.
 #include <QtTest>
 
+#include "fakes/files.h"
+
 #include "fakes/file_size_limit.h"
 
 #include <csignal>
@@ -20,6 +22,8 @@
 #include "ui/startup.h"
 
 using namespace velmora;
+using fakes::Read;
+using fakes::Write;
 
 namespace {
 
@@ -108,18 +112,6 @@ int LargestDifference(const QByteArray &a, const QByteArray &b)
     for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i)
         largest = std::max(largest, std::abs(int(quint8(a[i])) - int(quint8(b[i]))));
     return largest;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool Write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 QStringList Entries(const QString &folder)
