@@ -2,7 +2,6 @@
 // cannot run twice, 退出 waits for the file, the photo's camera data and the kept options are used.
 #include <QtTest>
 
-#include <cstring>
 
 #include <QDialogButtonBox>
 #include <QRadioButton>
