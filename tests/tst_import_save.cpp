@@ -1,7 +1,6 @@
 // Velmora tests — pictures into the window and out of it, through the one file dialog.
 #include <QtTest>
 
-
 #include "fakes/image_compare.h"
 #include "fakes/window_rig.h"
 #include "ui/startup.h"
