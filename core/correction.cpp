@@ -39,13 +39,13 @@ PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Chan
 {
     const std::optional<Gains> differences = ReadDifferences(fields);
     if (!differences)
-        return {Refusal::DifferenceNotNumber};
+        return {Refusal::DifferenceNotNumber, {}, false};
     const std::variant<Gains, Refusal> rule = GainsFromDifferences(targetChannels, *differences);
     if (const Refusal *refusal = std::get_if<Refusal>(&rule)) {
         if (*refusal == Refusal::TooLarge)
             for (Field f : kDifferenceFields)
                 fields.setText(f, "0");
-        return {*refusal};
+        return {*refusal, {}, false};
     }
     const Gains gains = std::get<Gains>(rule);
 

@@ -54,8 +54,12 @@ void PictureBox::setPicture(QImage picture)
     }
     m_image = std::move(picture);
     m_hasPicture = true;
-    m_pyramid.build(m_image);
-    m_staleLast = -1;
+    // The half-size copies wait until a view below 1:1 needs them: a photo seen 1:1 never pays for them.
+    m_pyramid.clear();
+    m_staleFirst = 0;
+    m_staleLast = m_image.height() - 1;
+    if (m_zoom < 1)
+        bringPyramidUpToDate();
     if (m_autoSize)
         place(QRect(pos(), ShownSize(m_image.size(), m_zoom) + QSize(2 * borderWidth(), 2 * borderWidth())));
     update();
@@ -96,11 +100,11 @@ PixelRow PictureBox::row(int y)
 
 void PictureBox::showInstead(const QImage &other)
 {
-    if (other.isNull())
+    if (other.cacheKey() != m_shownInstead.cacheKey())
         m_shownPyramid.clear();
-    else if (other.cacheKey() != m_shownInstead.cacheKey())
-        m_shownPyramid.build(other);
     m_shownInstead = other;
+    if (m_zoom < 1)
+        bringPyramidUpToDate();
     update();
 }
 
@@ -124,9 +128,14 @@ void PictureBox::markRowWritten(int y)
 // Done when the view needs it, never while painting; at 1:1 and above rows wait for a zoom out.
 void PictureBox::bringPyramidUpToDate()
 {
+    if (!m_shownInstead.isNull() && m_shownPyramid.depth() == 0)
+        m_shownPyramid.build(m_shownInstead);
     if (m_staleLast < m_staleFirst)
         return;
-    m_pyramid.update(m_image, m_staleFirst, m_staleLast);
+    if (m_pyramid.depth() == 0)
+        m_pyramid.build(m_image); // the first view below 1:1 since the picture came
+    else
+        m_pyramid.update(m_image, m_staleFirst, m_staleLast);
     m_staleLast = -1;
 }
 
