@@ -1,5 +1,5 @@
 // Velmora benchmark — one photo through the program's own file and pass code: open the JPEG,
-// correct every row, save the bitmap. run_pipeline.sh runs it beside other tools.
+// correct every row, save the bitmap. run_apply.sh runs it beside the floor and other tools.
 //
 //   bench_pipeline --make-jpeg out.jpg [width height]   a photo-like test picture, quality 90
 //   bench_pipeline --once in.jpg out.bmp                 the pipeline once: times and peak memory

@@ -133,14 +133,4 @@ QImage TakeOverPicture(const QImage &picture, QSize size, QImage::Format format)
     return Wrap(taken, size, format);
 }
 
-void ReleaseSparePicture()
-{
-    Block spare{};
-    {
-        std::lock_guard lock(g_spareLock);
-        std::swap(spare, g_spare);
-    }
-    Unmap(spare);
-}
-
 } // namespace velmora

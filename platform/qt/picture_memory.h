@@ -21,7 +21,4 @@ QImage AllocatePicture(QSize size, QImage::Format format);
 // still shared with another QImage.
 QImage TakeOverPicture(const QImage &picture, QSize size, QImage::Format format);
 
-// Gives the spare back to the system.
-void ReleaseSparePicture();
-
 } // namespace velmora
