@@ -159,10 +159,10 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ConfigureApplication();
-    std::printf("Velmora correction benchmark: %dx%d RGB32 (%.0f MB), median of %d runs after %d warm-up\n", kWidth,
+    std::printf("Velmora correction benchmark: %dx%d RGB32 (%.0f MB), median of %d interleaved rounds after %d warm-up\n", kWidth,
                 kHeight, kWidth * double{kHeight} * 4 / 1e6, kRepetitions, kWarmUps);
-    std::printf("platform: %s, style: %s\n\n", qPrintable(QGuiApplication::platformName()),
-                qPrintable(QApplication::style()->name()));
+    std::printf("platform: %s, style: %s, load before: %s\n\n", qPrintable(QGuiApplication::platformName()),
+                qPrintable(QApplication::style()->name()), bench::MachineLoad().c_str());
 
     const QImage photo = bench::TestPhoto(kWidth, kHeight);
     const Gains gains = WindowGains();
@@ -170,18 +170,17 @@ int main(int argc, char *argv[])
     // The memory floor: the same bytes copied into a buffer whose pages already exist.
     const std::size_t bytes = std::size_t(photo.sizeInBytes());
     std::vector<unsigned char> copy(bytes, 1);
-    const bench::Runs memcpyRuns =
-        bench::Measure(kWarmUps, kRepetitions, nullptr, [&] { std::memcpy(copy.data(), photo.constBits(), bytes); });
-
     QImage working = photo.copy();
-    const bench::Runs coreRuns =
-        bench::Measure(kWarmUps, kRepetitions, nullptr, [&] { bench::CorePass(working, gains); });
-
     Window window(photo);
-    const bench::Runs windowRuns =
-        bench::Measure(kWarmUps, kRepetitions, [&] { window.load(); }, [&] { window.click(); });
+    const std::vector<bench::Runs> runs = bench::MeasureInterleaved(
+        kWarmUps, kRepetitions,
+        {{nullptr, [&] { std::memcpy(copy.data(), photo.constBits(), bytes); }},
+         {nullptr, [&] { bench::CorePass(working, gains); }},
+         {[&] { window.load(); }, [&] { window.click(); }}});
+    const bench::Runs &memcpyRuns = runs[0], &coreRuns = runs[1], &windowRuns = runs[2];
     Settle();
 
+    std::printf("load after: %s\n", bench::MachineLoad().c_str());
     Report("memcpy", memcpyRuns, memcpyRuns.median());
     Report("core", coreRuns, memcpyRuns.median());
     Report("window", windowRuns, memcpyRuns.median());

@@ -28,13 +28,6 @@ namespace {
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
-// The machine's load (1, 5, 15 minutes), for the reader to judge the spread.
-QByteArray Load()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed() : QByteArray("unknown");
-}
-
 void Report(const char *tool, const bench::Runs &runs)
 {
     std::printf("%-28s median %8.1f ms   min %8.1f   max %8.1f   (n=%zu)\n", tool, runs.median(), runs.fastest(),
@@ -58,7 +51,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot write %s\n", qPrintable(source));
         return 1;
     }
-    std::printf("load before: %s\n", Load().constData());
+    std::printf("load before: %s\n", bench::MachineLoad().c_str());
     std::printf("picture %dx%d, bitmap %lld bytes, folder %s, %d rounds after 1 warm-up, interleaved\n", kWidth,
                 kHeight, static_cast<long long>(QFile(source).size()), qPrintable(folder), rounds);
 
@@ -97,7 +90,7 @@ int main(int argc, char *argv[])
     clear();
     QFile::remove(source);
 
-    std::printf("load after: %s\n", Load().constData());
+    std::printf("load after: %s\n", bench::MachineLoad().c_str());
     Report("velmora SaveBitmap + sync", oursRuns);
     Report("dd bs=1M conv=fdatasync", ddRuns);
     std::printf("ratio of medians (velmora / dd): %.2f\n", oursRuns.median() / ddRuns.median());

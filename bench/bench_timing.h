@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace velmora::bench {
@@ -54,6 +56,34 @@ inline Runs Measure(int warmUps, int repetitions, const std::function<void()> &p
             runs.ms.push_back(ms);
     }
     return runs;
+}
+
+struct Task {
+    std::function<void()> prepare; // outside the clock; may be empty
+    std::function<void()> body;
+};
+
+// Round by round, each task once a round, so a change in the machine's load falls on all of them alike.
+inline std::vector<Runs> MeasureInterleaved(int warmUps, int rounds, const std::vector<Task> &tasks)
+{
+    std::vector<Runs> runs(tasks.size());
+    for (int round = 0; round < warmUps + rounds; ++round)
+        for (std::size_t t = 0; t < tasks.size(); ++t) {
+            if (tasks[t].prepare)
+                tasks[t].prepare();
+            const double ms = TimeMs(tasks[t].body);
+            if (round >= warmUps)
+                runs[t].ms.push_back(ms);
+        }
+    return runs;
+}
+
+// The machine's load (1, 5, 15 minutes), for the reader to judge the spread.
+inline std::string MachineLoad()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    return file >> one >> five >> fifteen ? one + " " + five + " " + fifteen : std::string("unknown");
 }
 
 // Peak resident memory of this process in kB, as the kernel counts it; 0 when unreadable.

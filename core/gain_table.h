@@ -22,6 +22,8 @@ struct RowTables {
     std::array<std::uint32_t, 256> red;
     std::array<std::uint32_t, 256> green;
     std::array<std::uint32_t, 256> blue;
+    // The same answers as bytes, blue then green then red, for the vector path.
+    alignas(64) std::array<std::uint8_t, 3 * 256> bytes;
 };
 
 RowTables MakeRowTables(const Gains &gains);

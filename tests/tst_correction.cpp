@@ -86,6 +86,8 @@ private slots:
     void pictureReplacedMidPass_data();
     void pictureReplacedMidPass();
     void composedPassesEqualPassesInTurn();
+    void rowOfAnyWidthMappedUpToItsEnd_data();
+    void rowOfAnyWidthMappedUpToItsEnd();
 };
 
 void TestCorrection::brightness_data()
@@ -361,6 +363,36 @@ void TestCorrection::composedPassesEqualPassesInTurn()
         const QString difference = fakes::FirstDifference(composed.pixels.data(), inTurn.pixels.data(), 256, 1);
         QVERIFY2(difference.isEmpty(), qPrintable(QString::number(count) + ": " + difference));
     }
+}
+
+// Rows are mapped in groups of pixels where the processor allows; every width must come out as the
+// rule says, and the pixels after the row's end must stay as they were.
+void TestCorrection::rowOfAnyWidthMappedUpToItsEnd_data()
+{
+    QTest::addColumn<int>("width");
+    for (const int width : {1, 15, 16, 17, 31, 32, 33, 100})
+        QTest::newRow(qPrintable(QString::number(width))) << width;
+}
+
+void TestCorrection::rowOfAnyWidthMappedUpToItsEnd()
+{
+    QFETCH(int, width);
+    const Gains gains{0.37f, -0.61f, 1.9f};
+    constexpr int kGuard = 20;
+    fakes::Surface mapped(width + kGuard, 1);
+    std::mt19937 random(width);
+    for (auto &p : mapped.pixels)
+        p = random(); // alpha too: the pass makes every pixel opaque
+    fakes::Surface expected = mapped;
+    fakes::Surface rowOnly(width, 1);
+    std::copy_n(mapped.pixels.begin(), width, rowOnly.pixels.begin());
+    ReferencePass(rowOnly, gains);
+    std::copy_n(rowOnly.pixels.begin(), width, expected.pixels.begin());
+    MapRow(mapped.row(0).pixels, width, MakeRowTables(gains));
+    for (int x = 0; x < width; ++x)
+        QCOMPARE(mapped.at(x, 0) >> 24, 0xFFu);
+    const QString difference = fakes::FirstDifference(mapped.pixels.data(), expected.pixels.data(), width + kGuard, 1);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_GUILESS_MAIN(TestCorrection)
