@@ -21,6 +21,9 @@ void ConfigureApplication()
     QApplication::setOrganizationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setFont(DefaultTypeface());
+    // The menu bar stays in the window, whose fixed height counts it, even on desktops that
+    // offer a global one.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Qt's own dialogs and messages in the window's language.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     auto *translator = new QTranslator(qApp);
