@@ -142,7 +142,9 @@ std::optional<Layout> ReadLayout(TIFF *tiff)
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
-    if (bits != 16 || format != SAMPLEFORMAT_UINT || compression == COMPRESSION_JPEG
+    // Qt's reader takes samples of no stated format as unsigned too.
+    const bool unsignedSamples = format == SAMPLEFORMAT_UINT || format == SAMPLEFORMAT_VOID;
+    if (bits != 16 || !unsignedSamples || compression == COMPRESSION_JPEG
         || compression == COMPRESSION_OJPEG || !TIFFIsCODECConfigured(compression))
         return std::nullopt;
     const bool rgb = photometric == PHOTOMETRIC_RGB && (samples == 3 || samples == 4);
