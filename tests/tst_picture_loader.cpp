@@ -232,6 +232,80 @@ QByteArray PngChunk(const QByteArray &type, const QByteArray &data)
     return chunk + crc;
 }
 
+// ImageMagick's 16-bit samples of a file, turned upright, each rounded to 8 bits as v × 255 / 65535:
+// the model a 16-bit picture must match. ARGB32, opaque where the file has no alpha.
+QImage SixteenBitModel(const QString &path)
+{
+    QProcess convert;
+    convert.start(QStringLiteral("convert"),
+                  {path, "-auto-orient", "-depth", "16", "-endian", "LSB", "-format", "%w %h\n", "-write", "info:-",
+                   "rgba:-"});
+    if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
+        return {};
+    const QByteArray out = convert.readAllStandardOutput();
+    const qsizetype newline = out.indexOf('\n');
+    const QList<QByteArray> size = out.left(newline).split(' ');
+    if (size.size() != 2)
+        return {};
+    QImage model(size[0].toInt(), size[1].toInt(), QImage::Format_ARGB32);
+    const QByteArray samples = out.mid(newline + 1);
+    if (model.isNull() || samples.size() != qsizetype(model.width()) * model.height() * 8)
+        return {};
+    const auto round = [&](qsizetype i) {
+        return int(std::lround(qFromLittleEndian<quint16>(samples.constData() + 2 * i) * 255.0 / 65535.0));
+    };
+    for (int y = 0; y < model.height(); ++y)
+        for (int x = 0; x < model.width(); ++x) {
+            const qsizetype at = (qsizetype(y) * model.width() + x) * 4;
+            model.setPixel(x, y, qRgba(round(at), round(at + 1), round(at + 2), round(at + 3)));
+        }
+    return model;
+}
+
+// An uncompressed 16-bit TIFF written byte by byte, little-endian, its directory before its pixels
+// so that a cut anywhere in the pixels leaves the directory whole. The directory claims width ×
+// height pixels of `spp` samples; `samples` may hold fewer.
+QByteArray DeepTiffBytes(quint32 width, quint32 height, quint16 spp, const QList<quint16> &samples,
+                         quint16 orientation = 1)
+{
+    struct Entry {
+        quint16 tag, type;
+        quint32 count, value;
+    };
+    constexpr quint16 kShort = 3, kLong = 4;
+    const quint32 dataBytes = width * height * spp * 2;
+    QList<Entry> entries{{256, kLong, 1, width},   {257, kLong, 1, height},    {258, kShort, spp, 0},
+                         {259, kShort, 1, 1},      {262, kShort, 1, spp >= 3 ? 2u : 1u},
+                         {273, kLong, 1, 0},       {274, kShort, 1, orientation},
+                         {277, kShort, 1, spp},    {278, kLong, 1, height},    {279, kLong, 1, dataBytes}};
+    if (spp == 4)
+        entries.append({338, kShort, 1, 2}); // unassociated alpha
+    const quint32 bitsAt = 8 + 2 + 12 * quint32(entries.size()) + 4;
+    const quint32 dataAt = bitsAt + 2 * spp;
+    for (Entry &e : entries) {
+        if (e.tag == 258)
+            e.value = spp == 1 ? 16u : spp == 2 ? (16u | 16u << 16) : bitsAt;
+        if (e.tag == 273)
+            e.value = dataAt;
+    }
+    QByteArray bytes("II*\0\x08\0\0\0", 8);
+    const auto put16 = [&](quint16 v) { bytes += char(v & 0xFF); bytes += char(v >> 8); };
+    const auto put32 = [&](quint32 v) { put16(quint16(v & 0xFFFF)); put16(quint16(v >> 16)); };
+    put16(quint16(entries.size()));
+    for (const Entry &e : entries) {
+        put16(e.tag);
+        put16(e.type);
+        put32(e.count);
+        put32(e.value);
+    }
+    put32(0); // no further directory
+    for (int i = 0; i < spp; ++i)
+        put16(16);
+    for (const quint16 v : samples)
+        put16(v);
+    return bytes;
+}
+
 // Sets the loader's memory limit for one test and puts the old one back.
 class MemoryLimit {
 public:
@@ -271,6 +345,10 @@ private slots:
     void brokenProfile();
     void sixteenBitsRounded_data();
     void sixteenBitsRounded();
+    void deepTiff_data();
+    void deepTiff();
+    void deepTiffDamaged_data();
+    void deepTiffDamaged();
     void reloadReusesMemoryOnlyWhenFree();
     void nameInAnyEncoding();
     void fileBytesKept();
@@ -575,6 +653,14 @@ void TestPictureLoader::memoryRefusal_data()
     // Decoded at 8 bytes a pixel and then converted: two buffers, counted together.
     QTest::newRow("png, 16-bit, with its conversion over the limit")
         << Encode(flat.convertToFormat(QImage::Format_RGBX64), "PNG") << LoadProblem::TooLarge << QSize(3000, 3000);
+    // 16-bit TIFFs go straight to 32 bits: the picture alone counts (the claimed pixels are never read).
+    QTest::newRow("tiff, 16-bit, fits")
+        << Convert({"-size", "3000x3000", "xc:#C89678", "-depth", "16", "-compress", "lzw", "tiff:-"})
+        << LoadProblem::None << QSize();
+    QTest::newRow("tiff, 16-bit, picture over the limit")
+        << DeepTiffBytes(4000, 3000, 3, {1, 2, 3}) << LoadProblem::TooLarge << QSize(4000, 3000);
+    QTest::newRow("tiff, 16-bit turned, the upright size reported")
+        << DeepTiffBytes(4000, 3000, 1, {1, 2, 3}, 6) << LoadProblem::TooLarge << QSize(3000, 4000);
     QTest::newRow("png, palette, with its conversion over the limit")
         << Encode(flat.convertToFormat(QImage::Format_Indexed8), "PNG") << LoadProblem::TooLarge
         << QSize(3000, 3000);
@@ -602,6 +688,7 @@ void TestPictureLoader::profileToSrgb_data()
     QTest::newRow("jpeg") << QByteArray("JPG");
     QTest::newRow("png") << QByteArray("PNG");
     QTest::newRow("tiff") << QByteArray("TIFF");
+    QTest::newRow("tiff, 16-bit") << QByteArray("TIFF16");
     QTest::newRow("webp") << QByteArray("WEBP");
 }
 
@@ -616,7 +703,10 @@ void TestPictureLoader::profileToSrgb()
     image.setColorSpace(QColorSpace::fromIccProfile(Read(kAdobeRgb)));
     QVERIFY(image.colorSpace().isValid());
     const QString file = path(QStringLiteral("adobe.") + QString::fromLatin1(format).toLower());
-    QVERIFY(Write(file, Encode(image, format, 100)));
+    if (format == "TIFF16") // Qt writes the profile and 16-bit samples
+        QVERIFY(Write(file, Encode(image.convertToFormat(QImage::Format_RGBX64), "TIFF")));
+    else
+        QVERIFY(Write(file, Encode(image, format, 100)));
 
     const LoadedPicture loaded = LoadPicture(file);
     QCOMPARE(loaded.problem, LoadProblem::None);
@@ -660,6 +750,14 @@ void TestPictureLoader::brokenProfile_data()
         tagged.replace(at, 40, QByteArray(40, '\x37'));
         QTest::addRow("%s, profile that is not one", format) << tagged << untagged;
     }
+    QImage deep = Quadrants(32, 16).convertToFormat(QImage::Format_RGBX64);
+    const QByteArray deepUntagged = Encode(deep, "TIFF");
+    deep.setColorSpace(QColorSpace::fromIccProfile(Read(kAdobeRgb)));
+    QByteArray deepTagged = Encode(deep, "TIFF");
+    const qsizetype at = deepTagged.indexOf(Read(kAdobeRgb).mid(0, 64));
+    QVERIFY(at > 0);
+    deepTagged.replace(at, 40, QByteArray(40, '\x37'));
+    QTest::newRow("tiff, 16-bit, profile that is not one") << deepTagged << deepUntagged;
 }
 
 // The picture still loads, as if it had no profile, and the window is told to say so.
@@ -704,6 +802,121 @@ void TestPictureLoader::sixteenBitsRounded()
         QCOMPARE(qRed(p), round(values[i]));
         QCOMPARE(qGreen(p), round(values[count - 1 - i]));
     }
+}
+
+void TestPictureLoader::deepTiff_data()
+{
+    QTest::addColumn<QStringList>("options"); // ImageMagick's, for writing the file
+    QTest::addColumn<bool>("alpha");
+    QTest::addColumn<bool>("associated");
+
+    const QStringList lzw{"-compress", "lzw"}, planes{"-interlace", "plane"};
+    const QStringList tiles{"-define", "tiff:tile-geometry=32x16"}, grey{"-colorspace", "gray"};
+    // Alpha from fully transparent to opaque in a pattern, over noise in every channel.
+    const QStringList alpha{"-alpha", "set", "-channel", "A", "-fx", "((i*7+j*13)%17)/16", "+channel"};
+    const QStringList associated = alpha + QStringList{"-define", "tiff:alpha=associated"};
+    const QStringList unassociated = alpha + QStringList{"-define", "tiff:alpha=unassociated"};
+    QTest::newRow("rgb, lzw strips") << lzw << false << false;
+    QTest::newRow("rgb, uncompressed") << QStringList{"-compress", "none"} << false << false;
+    QTest::newRow("rgb, zip tiles") << QStringList{"-compress", "zip"} + tiles << false << false;
+    QTest::newRow("rgb, separate planes, lzw") << planes + lzw << false << false;
+    QTest::newRow("rgb, separate planes, tiles") << planes + tiles << false << false;
+    QTest::newRow("rgb, unassociated alpha") << unassociated << true << false;
+    QTest::newRow("rgb, unassociated alpha, separate planes") << unassociated + planes << true << false;
+    QTest::newRow("rgb, associated alpha, lzw") << associated + lzw << true << true;
+    QTest::newRow("rgb, associated alpha, tiles") << associated + tiles << true << true;
+    QTest::newRow("rgb, associated alpha, separate planes") << associated + planes << true << true;
+    QTest::newRow("rgb, associated alpha, separate planes in tiles") << associated + planes + tiles << true << true;
+    QTest::newRow("grey") << grey << false << false;
+    QTest::newRow("grey, lzw tiles") << grey + lzw + tiles << false << false;
+    const char *turns[] = {"top-right", "bottom-right", "bottom-left", "left-top", "right-top", "right-bottom",
+                           "left-bottom"};
+    for (const char *turn : turns)
+        QTest::addRow("rgb, orientation %s", turn) << QStringList{"-orient", turn} << false << false;
+    QTest::newRow("rgb turned, separate planes") << planes + QStringList{"-orient", "left-bottom"} << false << false;
+    QTest::newRow("rgb turned, tiles") << tiles + QStringList{"-orient", "right-top"} << false << false;
+    QTest::newRow("grey turned") << grey + QStringList{"-orient", "right-bottom"} << false << false;
+    QTest::newRow("associated alpha turned") << associated + QStringList{"-orient", "left-top"} << true << true;
+}
+
+// 16-bit TIFFs of every layout come down to 8 bits as the model from the file's own 16-bit samples
+// says, upright, with their alpha; associated alpha is undone (within a level of ImageMagick's).
+void TestPictureLoader::deepTiff()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, alpha);
+    QFETCH(bool, associated);
+    const QString file = path(QStringLiteral("deep.tif"));
+    QVERIFY(Run(QStringLiteral("convert"), QStringList{"-size", "67x45", "xc:", "-seed", "7", "+noise", "Random"}
+                                               + options + QStringList{"-depth", "16", "tiff:" + file}));
+    const QImage model = SixteenBitModel(file);
+    QVERIFY(!model.isNull());
+
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.warning, LoadWarning::None);
+    QCOMPARE(loaded.image.format(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QCOMPARE(loaded.image.size(), model.size());
+    if (!alpha)
+        QVERIFY(AllOpaque(loaded.image));
+    const int tolerance = associated ? 1 : 0;
+    for (int y = 0; y < model.height(); ++y)
+        for (int x = 0; x < model.width(); ++x) {
+            const QRgb got = loaded.image.pixel(x, y), want = model.pixel(x, y);
+            QCOMPARE(qAlpha(got), qAlpha(want));
+            if (qAlpha(want) == 0)
+                continue; // no colour to speak of
+            const int difference = std::max({std::abs(qRed(got) - qRed(want)), std::abs(qGreen(got) - qGreen(want)),
+                                             std::abs(qBlue(got) - qBlue(want))});
+            if (difference > tolerance)
+                QFAIL(qPrintable(QStringLiteral("(%1, %2): %3 for %4").arg(x).arg(y).arg(got, 8, 16).arg(want, 8, 16)));
+        }
+}
+
+void TestPictureLoader::deepTiffDamaged_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    // 5 × 4 pixels of known samples, its directory first; whole, it loads (checked below).
+    QList<quint16> samples;
+    for (int i = 0; i < 5 * 4 * 3; ++i)
+        samples.append(quint16(i * 1100 + 7));
+    const QByteArray whole = DeepTiffBytes(5, 4, 3, samples);
+    QTest::newRow("whole") << whole;
+    for (const qsizetype kept : {1, 60, 119})
+        QTest::addRow("cut %lld bytes into its pixels", qlonglong(kept)) << whole.left(whole.size() - 120 + kept);
+    QTest::newRow("cut before its pixels") << whole.left(whole.size() - 120);
+
+    // ImageMagick's files keep their directory at the end.
+    const QByteArray lzw = Convert({"-size", "67x45", "xc:", "+noise", "Random", "-depth", "16", "-compress", "lzw",
+                                    "tiff:-"});
+    QVERIFY(lzw.size() > 4000);
+    QTest::newRow("lzw, cut in half") << lzw.left(lzw.size() / 2);
+    // The compressed pixels overwritten in the middle, the directory whole.
+    QByteArray garbled = lzw;
+    garbled.replace(2000, 200, QByteArray(200, '\xFF'));
+    QTest::newRow("lzw, pixels garbled") << garbled;
+    QByteArray zeroed = lzw;
+    zeroed.replace(2000, 1500, QByteArray(1500, '\0'));
+    QTest::newRow("lzw, pixels zeroed") << zeroed;
+}
+
+// A cut or broken 16-bit TIFF is refused as damaged, with no picture in part.
+void TestPictureLoader::deepTiffDamaged()
+{
+    QFETCH(QByteArray, bytes);
+    const LoadedPicture loaded = LoadPicture(fixture(QStringLiteral("damaged.tif"), bytes));
+    if (QByteArray(QTest::currentDataTag()) == "whole") {
+        QCOMPARE(loaded.problem, LoadProblem::None);
+        QCOMPARE(loaded.image.size(), QSize(5, 4));
+        for (int i = 0; i < 5 * 4; ++i) {
+            const auto level = [&](int c) { return int(std::lround(((i * 3 + c) * 1100 + 7) * 255.0 / 65535.0)); };
+            QCOMPARE(loaded.image.pixel(i % 5, i / 5), qRgb(level(0), level(1), level(2)));
+        }
+        return;
+    }
+    QCOMPARE(loaded.problem, LoadProblem::Damaged);
+    QVERIFY(loaded.image.isNull());
 }
 
 // 刷新 reloads into the memory of the picture it replaces, but only once nothing shows that picture.

@@ -17,6 +17,7 @@
 #include "platform/qt/gif_check.h"
 #include "platform/qt/jpeg_decoder.h"
 #include "platform/qt/picture_memory.h"
+#include "platform/qt/tiff_decoder.h"
 
 namespace velmora {
 
@@ -192,7 +193,9 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
         return {DecodeWithQt(bytes, kind, limit)};
     default: break;
     }
-    Decoded out{DecodeWithQt(bytes, kind, limit)};
+    // 16-bit TIFFs without Qt's 64-bit picture in between; every other TIFF goes to Qt's reader.
+    std::optional<DecodedPicture> deep = kind == Kind::Tiff ? DecodeDeepTiff(bytes, limit) : std::nullopt;
+    Decoded out{deep ? std::move(*deep) : DecodeWithQt(bytes, kind, limit)};
     // Qt's readers drop a profile they cannot read without a word; the file says it had one.
     if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()
         && FileHasProfile(bytes))

@@ -1,4 +1,4 @@
-// Velmora — libFuzzer target for the bitmap decoder and the GIF completeness check.
+// Velmora — libFuzzer target for the bitmap and 16-bit TIFF decoders and the GIF completeness check.
 // Built and run by run_fuzz.sh, outside the normal build and the test suite.
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +7,7 @@
 
 #include "platform/qt/bmp_decoder.h"
 #include "platform/qt/gif_check.h"
+#include "platform/qt/tiff_decoder.h"
 
 using namespace velmora;
 
@@ -14,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     // Raw data, not a copy: a read past the input is a read past the fuzzer's own buffer.
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    const DecodedPicture picture = DecodeBmp(bytes, 64LL * 1024 * 1024);
+    std::optional<DecodedPicture> deep = DecodeDeepTiff(bytes, 64LL * 1024 * 1024);
+    const DecodedPicture picture = deep ? std::move(*deep) : DecodeBmp(bytes, 64LL * 1024 * 1024);
     if (picture.problem == LoadProblem::None) {
         const QImage &image = picture.image;
         if (image.isNull() || (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32))

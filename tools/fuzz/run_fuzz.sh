@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Velmora — fuzzes the bitmap decoder and the GIF check under AddressSanitizer and
+# Velmora — fuzzes the bitmap and 16-bit TIFF decoders and the GIF check under AddressSanitizer and
 # UndefinedBehaviorSanitizer for a bounded time (default 120 s): ./tools/fuzz/run_fuzz.sh [seconds]
 # Needs clang (its libFuzzer runtime) and ImageMagick for the seed files.
 set -euo pipefail
@@ -17,9 +17,20 @@ convert "$out/s.png" -define bmp:format=bmp4 -alpha on -channel A -evaluate set 
 convert "$out/s.png" -type palette -compress RLE "$out/corpus/rle8.bmp"
 convert "$out/s.png" -colors 8 -type palette -compress RLE "$out/corpus/rle4.bmp"
 convert -size 40x30 xc: +noise Random -colors 200 "$out/corpus/noise.gif"
+# 16-bit TIFFs: strips and tiles, one plane and separate planes, alpha, grey, turned.
+tiff16=(-size 7x5 xc: +noise Random -depth 16)
+alpha=(-alpha set -channel A -fx "i/7" +channel)
+convert "${tiff16[@]}" -compress lzw "$out/corpus/rgb16.tif"
+convert "${tiff16[@]}" -compress none -orient right-top "$out/corpus/turned16.tif"
+convert "${tiff16[@]}" -interlace plane -compress zip "$out/corpus/planes16.tif"
+convert "${tiff16[@]}" -define tiff:tile-geometry=16x16 "$out/corpus/tiles16.tif"
+convert "${tiff16[@]}" "${alpha[@]}" -define tiff:alpha=associated "$out/corpus/alpha16.tif"
+convert "${tiff16[@]}" "${alpha[@]}" -define tiff:alpha=associated -interlace plane "$out/corpus/alphaplanes16.tif"
+convert "${tiff16[@]}" -colorspace gray -compress lzw "$out/corpus/grey16.tif"
 flags=(-std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
-clang++ "${flags[@]}" $(pkg-config --cflags Qt6Gui) tools/fuzz/fuzz_decoders.cpp \
-    platform/qt/bmp_decoder.cpp platform/qt/gif_check.cpp $(pkg-config --libs Qt6Gui) -o "$out/fuzz_decoders"
+clang++ "${flags[@]}" $(pkg-config --cflags Qt6Gui libtiff-4) tools/fuzz/fuzz_decoders.cpp \
+    platform/qt/bmp_decoder.cpp platform/qt/gif_check.cpp platform/qt/tiff_decoder.cpp platform/qt/picture_memory.cpp \
+    $(pkg-config --libs Qt6Gui libtiff-4) -o "$out/fuzz_decoders"
 # First every cut and every single-byte change (to 0x00, 0xFF and inverted) of each seed...
 mkdir -p "$out/variants"
 python3 - "$out/corpus" "$out/variants" <<'PY'
