@@ -17,6 +17,7 @@
 #include "platform/qt/gif_check.h"
 #include "platform/qt/jpeg_decoder.h"
 #include "platform/qt/picture_memory.h"
+#include "platform/qt/png_decoder.h"
 
 namespace velmora {
 
@@ -192,7 +193,9 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
         return {DecodeWithQt(bytes, kind, limit)};
     default: break;
     }
-    Decoded out{DecodeWithQt(bytes, kind, limit)};
+    // Qt's reader holds a 16-bit PNG at 8 bytes a pixel before it comes down to 4; ours reads it at 4.
+    const bool sixteenBitPng = kind == Kind::Png && IsSixteenBitPng(bytes);
+    Decoded out{sixteenBitPng ? DecodeSixteenBitPng(bytes, limit) : DecodeWithQt(bytes, kind, limit)};
     // Qt's readers drop a profile they cannot read without a word; the file says it had one.
     if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()
         && FileHasProfile(bytes))
