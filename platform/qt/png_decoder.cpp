@@ -130,6 +130,9 @@ bool Decode(Session &s)
     return true;
 }
 
+// A chromaticity that can name a colour at all; Qt warns on others before refusing them.
+bool Chromaticity(double x, double y) { return x >= 0.0 && x <= 1.0 && y > 0.0 && y <= 1.0; }
+
 // As Qt's reader declares it, so 8-bit and 16-bit files of one photo show the same colours: a
 // profile Qt can use, else the sRGB chunk, else the gamma with the primaries if the file gives them.
 QColorSpace FileColourSpace(png_structp png, png_infop info)
@@ -153,7 +156,8 @@ QColorSpace FileColourSpace(png_structp png, png_infop info)
     // The file gives the exponent that encoded its values; decoding raises them to its inverse.
     const float gamma = float(1.0 / fileGamma);
     double wx = 0, wy = 0, rx = 0, ry = 0, gx = 0, gy = 0, bx = 0, by = 0;
-    if (png_get_cHRM(png, info, &wx, &wy, &rx, &ry, &gx, &gy, &bx, &by)) {
+    if (png_get_cHRM(png, info, &wx, &wy, &rx, &ry, &gx, &gy, &bx, &by) && Chromaticity(wx, wy)
+        && Chromaticity(rx, ry) && Chromaticity(gx, gy) && Chromaticity(bx, by)) {
         const QColorSpace withPrimaries(QPointF(wx, wy), QPointF(rx, ry), QPointF(gx, gy), QPointF(bx, by),
                                         QColorSpace::TransferFunction::Gamma, gamma);
         if (withPrimaries.isValid())
