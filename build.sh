@@ -7,11 +7,11 @@ cd "$(dirname "$0")"
 
 # To build and run: the compiler, Qt's widgets, Qt's own Chinese texts and the three Chinese faces
 # the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG encoder;
-# Little CMS for CMYK photos' own profiles; libtiff for 16-bit TIFFs.
+# Little CMS for CMYK photos' own profiles; libtiff and libpng for 16-bit TIFFs and PNGs.
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
               pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins liblcms2-dev
-              libtiff-dev)
+              libtiff-dev libpng-dev)
 # To test: a virtual X server for the test that drives the real window, and its input tool; decoders
 # and metadata readers that check pictures and saved files independently of the program;
 # GNU parallel for the command line spread over machines; a CMYK press profile (ghostscript's).

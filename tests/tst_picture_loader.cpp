@@ -1,12 +1,16 @@
 // Velmora tests — the loader's verdict on files: what it opens, what it refuses, how much memory a
 // load takes and what colours come out. Fixtures are made here; pixels are checked against
-// ImageMagick's decoding of the same file, never against our own earlier output.
+// ImageMagick's decoding of the same file or a model made from the samples written, never against
+// our own earlier output.
 #include <QtTest>
 
 #include "fakes/files.h"
+#include "fakes/image_compare.h"
 
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <future>
 #include <thread>
 
@@ -306,6 +310,131 @@ QByteArray DeepTiffBytes(quint32 width, quint32 height, quint16 spp, const QList
     return bytes;
 }
 
+QByteArray BigEndian32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    qToBigEndian<quint32>(v, b.data());
+    return b;
+}
+
+// A small picture's 16-bit samples and the PNG that holds them, written here byte by byte (zlib
+// through qCompress) so that the fixture owes nothing to the decoders under test.
+struct DeepPicture {
+    int width = 0;
+    int height = 0;
+    int colourType = 2; // PNG's: 0 grey, 2 RGB, 4 grey and alpha, 6 RGBA
+    QList<quint16> samples; // row by row, then channel by channel
+    QList<quint16> transparent; // the tRNS colour (one value for grey, three for RGB), if any
+
+    int channels() const { return colourType == 0 ? 1 : colourType == 2 ? 3 : colourType == 4 ? 2 : 4; }
+    quint16 at(int x, int y, int c) const { return samples[(qsizetype(y) * width + x) * channels() + c]; }
+    // Red, green, blue and alpha at 16 bits, as the file means them.
+    std::array<quint16, 4> rgba(int x, int y) const
+    {
+        const bool grey = colourType == 0 || colourType == 4;
+        const quint16 r = at(x, y, 0), g = grey ? r : at(x, y, 1), b = grey ? r : at(x, y, 2);
+        quint16 a = 65535;
+        if (colourType == 4 || colourType == 6)
+            a = at(x, y, channels() - 1);
+        else if (!transparent.isEmpty() && (grey ? transparent[0] == r : transparent == QList<quint16>{r, g, b}))
+            a = 0;
+        return {r, g, b, a};
+    }
+};
+
+// Edge cases of the rounding first, then a spread of values.
+DeepPicture MakeDeep(int width, int height, int colourType)
+{
+    static const quint16 edges[] = {0, 127, 128, 257 * 100 + 128, 257 * 100 + 129, 0x7FFF, 0x8080, 65407, 65535};
+    DeepPicture p{width, height, colourType, {}, {}};
+    quint32 state = 2024;
+    for (qsizetype i = 0; i < qsizetype(width) * height * p.channels(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        p.samples.append(i < qsizetype(std::size(edges)) ? edges[i] : quint16(state >> 16));
+    }
+    return p;
+}
+
+// The rows as stored: each with filter byte 0, big-endian samples; the seven passes when interlaced.
+QByteArray StoredRows(const DeepPicture &p, bool interlaced)
+{
+    QByteArray raw;
+    const auto row = [&](int y, int x0, int dx) {
+        raw += char(0);
+        for (int x = x0; x < p.width; x += dx)
+            for (int c = 0; c < p.channels(); ++c) {
+                raw += char(p.at(x, y, c) >> 8);
+                raw += char(p.at(x, y, c) & 0xFF);
+            }
+    };
+    if (!interlaced) {
+        for (int y = 0; y < p.height; ++y)
+            row(y, 0, 1);
+        return raw;
+    }
+    const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    for (const auto &pass : passes)
+        if (pass[0] < p.width) // a pass with no columns has no rows either
+            for (int y = pass[1]; y < p.height; y += pass[3])
+                row(y, pass[0], pass[2]);
+    return raw;
+}
+
+const QByteArray kPngSignature("\x89PNG\r\n\x1A\n");
+
+QByteArray Ihdr(const DeepPicture &p, bool interlaced)
+{
+    return PngChunk("IHDR", BigEndian32(quint32(p.width)) + BigEndian32(quint32(p.height)) + char(16)
+                                + char(p.colourType) + char(0) + char(0) + char(interlaced ? 1 : 0));
+}
+
+// `extra` goes between the header and the data (colour chunks); `idat` replaces the data chunk.
+QByteArray DeepPng(const DeepPicture &p, bool interlaced, const QByteArray &extra = {}, QByteArray idat = {})
+{
+    QByteArray trns;
+    for (const quint16 v : p.transparent)
+        trns += char(v >> 8) + QByteArray(1, char(v & 0xFF));
+    if (idat.isEmpty())
+        idat = PngChunk("IDAT", qCompress(StoredRows(p, interlaced)).mid(4));
+    return kPngSignature + Ihdr(p, interlaced) + extra + (trns.isEmpty() ? QByteArray() : PngChunk("tRNS", trns))
+           + idat + PngChunk("IEND", {});
+}
+
+// What the loader must make of it: each channel v × 255 / 65535 rounded, in 32 bits.
+QImage DeepModel(const DeepPicture &p)
+{
+    const bool alpha = p.colourType == 4 || p.colourType == 6 || !p.transparent.isEmpty();
+    QImage model(p.width, p.height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const auto round = [](quint16 v) { return int(std::lround(v * 255.0 / 65535.0)); };
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const auto [r, g, b, a] = p.rgba(x, y);
+            model.setPixel(x, y, qRgba(round(r), round(g), round(b), round(a)));
+        }
+    return model;
+}
+
+// The samples as ImageMagick should read them back: red, green, blue, alpha, 16 bits big-endian.
+QByteArray DeepRgba(const DeepPicture &p)
+{
+    QByteArray out;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            for (const quint16 v : p.rgba(x, y))
+                out += char(v >> 8) + QByteArray(1, char(v & 0xFF));
+    return out;
+}
+
+// The alpha of every pixel, row by row: the shared comparison looks at colour only.
+QByteArray Alphas(const QImage &image)
+{
+    QByteArray out;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            out += char(qAlpha(image.pixel(x, y)));
+    return out;
+}
+
 // Sets the loader's memory limit for one test and puts the old one back.
 class MemoryLimit {
 public:
@@ -349,6 +478,12 @@ private slots:
     void deepTiff();
     void deepTiffDamaged_data();
     void deepTiffDamaged();
+    void sixteenBitPng_data();
+    void sixteenBitPng();
+    void sixteenBitVerdict_data();
+    void sixteenBitVerdict();
+    void sixteenBitColourSpace_data();
+    void sixteenBitColourSpace();
     void reloadReusesMemoryOnlyWhenFree();
     void nameInAnyEncoding();
     void fileBytesKept();
@@ -650,9 +785,16 @@ void TestPictureLoader::memoryRefusal_data()
     QImage flat(3000, 3000, QImage::Format_RGB32);
     flat.fill(qRgb(200, 150, 120));
     QTest::newRow("png, 8-bit, fits") << Encode(flat, "PNG") << LoadProblem::None << QSize();
-    // Decoded at 8 bytes a pixel and then converted: two buffers, counted together.
-    QTest::newRow("png, 16-bit, with its conversion over the limit")
-        << Encode(flat.convertToFormat(QImage::Format_RGBX64), "PNG") << LoadProblem::TooLarge << QSize(3000, 3000);
+    // 16-bit PNGs are read straight into 32 bits: the 36 MB picture is all they take.
+    QTest::newRow("png, 16-bit, fits")
+        << Encode(flat.convertToFormat(QImage::Format_RGBX64), "PNG") << LoadProblem::None << QSize();
+    // Tiny files claiming large pictures: refused on their header, before any pixel is read.
+    const QByteArray noData = PngChunk("IDAT", qCompress(QByteArray(16, '\0')).mid(4));
+    QTest::newRow("png, 16-bit, picture over the limit")
+        << DeepPng({3500, 3000, 2, {}, {}}, false, {}, noData) << LoadProblem::TooLarge << QSize(3500, 3000);
+    QTest::newRow("png, 16-bit, sides beyond libpng's own limit")
+        << DeepPng({2000000, 1500000, 6, {}, {}}, true, {}, noData) << LoadProblem::TooLarge
+        << QSize(2000000, 1500000);
     // 16-bit TIFFs go straight to 32 bits: the picture alone counts (the claimed pixels are never read).
     QTest::newRow("tiff, 16-bit, fits")
         << Convert({"-size", "3000x3000", "xc:#C89678", "-depth", "16", "-compress", "lzw", "tiff:-"})
@@ -685,21 +827,26 @@ void TestPictureLoader::memoryRefusal()
 void TestPictureLoader::profileToSrgb_data()
 {
     QTest::addColumn<QByteArray>("format");
-    QTest::newRow("jpeg") << QByteArray("JPG");
-    QTest::newRow("png") << QByteArray("PNG");
-    QTest::newRow("tiff") << QByteArray("TIFF");
-    QTest::newRow("tiff, 16-bit") << QByteArray("TIFF16");
-    QTest::newRow("webp") << QByteArray("WEBP");
+    QTest::addColumn<bool>("deep"); // stored at 16 bits a channel
+    QTest::newRow("jpeg") << QByteArray("JPG") << false;
+    QTest::newRow("png") << QByteArray("PNG") << false;
+    QTest::newRow("png, 16-bit") << QByteArray("PNG") << true;
+    QTest::newRow("tiff") << QByteArray("TIFF") << false;
+    QTest::newRow("tiff, 16-bit") << QByteArray("TIFF16") << true;
+    QTest::newRow("webp") << QByteArray("WEBP") << false;
 }
 
 // A photo tagged Adobe RGB is shown in sRGB, within 2 levels of an independent conversion.
 void TestPictureLoader::profileToSrgb()
 {
     QFETCH(QByteArray, format);
+    QFETCH(bool, deep);
     QImage image(64, 32, QImage::Format_RGB32);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 64; ++x)
             image.setPixel(x, y, qRgb(x * 4, 255 - y * 8, (x * 4 + y * 8) % 256));
+    if (deep)
+        image.convertTo(QImage::Format_RGBX64);
     image.setColorSpace(QColorSpace::fromIccProfile(Read(kAdobeRgb)));
     QVERIFY(image.colorSpace().isValid());
     const QString file = path(QStringLiteral("adobe.") + QString::fromLatin1(format).toLower());
@@ -707,6 +854,7 @@ void TestPictureLoader::profileToSrgb()
         QVERIFY(Write(file, Encode(image.convertToFormat(QImage::Format_RGBX64), "TIFF")));
     else
         QVERIFY(Write(file, Encode(image, format, 100)));
+    QCOMPARE(QImageReader(file).imageFormat() == QImage::Format_RGBX64, deep);
 
     const LoadedPicture loaded = LoadPicture(file);
     QCOMPARE(loaded.problem, LoadProblem::None);
@@ -738,6 +886,8 @@ void TestPictureLoader::brokenProfile_data()
     const QByteArray png = Encode(Quadrants(32, 16), "PNG");
     const QByteArray iccp = PngChunk("iCCP", QByteArray("bad\0\0", 5) + qCompress(garbage).mid(4));
     QTest::newRow("png, profile that is not one") << png.left(33) + iccp + png.mid(33) << png;
+    const QByteArray deepPng = Encode(Quadrants(32, 16).convertToFormat(QImage::Format_RGBX64), "PNG");
+    QTest::newRow("png, 16-bit, profile that is not one") << deepPng.left(33) + iccp + deepPng.mid(33) << deepPng;
 
     // Qt writes the profile as it is into TIFF and WebP; its first bytes are overwritten here.
     for (const char *format : {"TIFF", "WEBP"}) {
@@ -917,6 +1067,169 @@ void TestPictureLoader::deepTiffDamaged()
     }
     QCOMPARE(loaded.problem, LoadProblem::Damaged);
     QVERIFY(loaded.image.isNull());
+}
+
+void TestPictureLoader::sixteenBitPng_data()
+{
+    QTest::addColumn<int>("colourType");
+    QTest::addColumn<bool>("interlaced");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("transparentColour");
+    const auto rows = [](const char *name, int colourType, bool transparent = false) {
+        for (const bool interlaced : {false, true})
+            QTest::addRow("%s%s", name, interlaced ? ", interlaced" : "")
+                << colourType << interlaced << QSize(13, 11) << transparent;
+    };
+    rows("rgb", 2);
+    rows("rgba", 6);
+    rows("grey", 0);
+    rows("grey and alpha", 4);
+    rows("rgb, transparent colour", 2, true);
+    rows("grey, transparent colour", 0, true);
+    // Most of the seven passes are empty.
+    QTest::newRow("rgba, interlaced, 5 x 1") << 6 << true << QSize(5, 1) << false;
+    QTest::newRow("grey, interlaced, 1 x 6") << 0 << true << QSize(1, 6) << false;
+}
+
+// Every 16-bit colour type, plain and interlaced, to the value rounded from each 16-bit sample.
+void TestPictureLoader::sixteenBitPng()
+{
+    QFETCH(int, colourType);
+    QFETCH(bool, interlaced);
+    QFETCH(QSize, size);
+    QFETCH(bool, transparentColour);
+    DeepPicture picture = MakeDeep(size.width(), size.height(), colourType);
+    if (transparentColour) {
+        // The transparent colour, and beside it one that differs from it in its low byte only:
+        // the two round to the same 8 bits, so only a comparison at 16 bits tells them apart.
+        const int channels = picture.channels();
+        for (int c = 0; c < channels; ++c)
+            picture.samples[channels * 2 + c] = picture.samples[channels + c];
+        picture.samples[channels] = 1000;
+        picture.samples[channels * 2] = 1001;
+        picture.transparent = picture.samples.mid(channels, channels);
+    }
+    const QString file = fixture(QStringLiteral("deep.png"), DeepPng(picture, interlaced));
+    // The fixture holds what it should: ImageMagick reads the same samples back.
+    QCOMPARE(Convert({file, "-depth", "16", "-endian", "MSB", "rgba:-"}), DeepRgba(picture));
+
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.warning, LoadWarning::None);
+    const QImage model = DeepModel(picture);
+    QCOMPARE(loaded.image.format(), model.format());
+    QCOMPARE(loaded.image.size(), model.size());
+    if (model.format() == QImage::Format_RGB32)
+        QVERIFY(AllOpaque(loaded.image));
+    const QString difference = fakes::FirstDifference(
+        reinterpret_cast<const std::uint32_t *>(loaded.image.constBits()),
+        reinterpret_cast<const std::uint32_t *>(model.constBits()), model.width(), model.height(), 0,
+        loaded.image.bytesPerLine() / 4, model.bytesPerLine() / 4);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QCOMPARE(Alphas(loaded.image), Alphas(model));
+    if (transparentColour) {
+        QCOMPARE(qAlpha(loaded.image.pixel(1, 0)), 0);
+        QCOMPARE(qAlpha(loaded.image.pixel(2, 0)), 255);
+    }
+}
+
+void TestPictureLoader::sixteenBitVerdict_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<LoadProblem>("problem");
+    QTest::addColumn<QImage>("model");
+
+    const DeepPicture picture = MakeDeep(64, 48, 2);
+    const QImage model = DeepModel(picture);
+    const QByteArray whole = DeepPng(picture, false);
+    const QByteArray interlaced = DeepPng(picture, true);
+    const qsizetype data = whole.indexOf("IDAT") + 4;
+    QVERIFY(data > 4);
+    const QByteArray rows = StoredRows(picture, false);
+    const QByteArray stream = qCompress(rows).mid(4);
+
+    QTest::newRow("whole") << whole << LoadProblem::None << model;
+    QTest::newRow("whole, interlaced") << interlaced << LoadProblem::None << model;
+    QTest::newRow("whole, bytes after the end") << whole + QByteArray(300, '\x5A') << LoadProblem::None << model;
+    // Qt's reader opens these at 8 bits; the 16-bit ones get the same verdict.
+    QTest::newRow("end chunk's checksum cut") << whole.chopped(3) << LoadProblem::None << model;
+    QTest::newRow("no end chunk") << whole.chopped(12) << LoadProblem::Damaged << QImage();
+    QTest::newRow("8-bit, no end chunk") << Encode(Quadrants(32, 16), "PNG").chopped(12) << LoadProblem::Damaged
+                                         << QImage();
+
+    QTest::newRow("cut in the header") << whole.left(30) << LoadProblem::Damaged << QImage();
+    QTest::newRow("cut in the data") << whole.left(data + stream.size() / 2) << LoadProblem::Damaged << QImage();
+    QTest::newRow("cut in the data, interlaced")
+        << interlaced.left(interlaced.indexOf("IDAT") + 4 + stream.size() * 3 / 4) << LoadProblem::Damaged
+        << QImage();
+    // Whole chunks, correct checksums, but the rows run out: never shown padded.
+    QTest::newRow("data stream ends early")
+        << DeepPng(picture, false, {}, PngChunk("IDAT", qCompress(rows.left(rows.size() / 2)).mid(4)))
+        << LoadProblem::Damaged << QImage();
+    QTest::newRow("data stream cut")
+        << DeepPng(picture, false, {}, PngChunk("IDAT", stream.left(stream.size() / 2))) << LoadProblem::Damaged
+        << QImage();
+    QByteArray corrupt = whole;
+    corrupt[data + stream.size() / 2] = char(corrupt[data + stream.size() / 2] ^ 0x55);
+    QTest::newRow("data changed, checksum wrong") << corrupt << LoadProblem::Damaged << QImage();
+    QTest::newRow("palette at 16 bits") << DeepPng({4, 4, 3, {}, {}}, false, {}, PngChunk("IDAT", stream))
+                                        << LoadProblem::Damaged << QImage();
+}
+
+// Cut and damaged 16-bit files are refused, never shown in part; whole ones load exactly.
+void TestPictureLoader::sixteenBitVerdict()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(LoadProblem, problem);
+    QFETCH(QImage, model);
+    const LoadedPicture loaded = LoadPicture(fixture(QStringLiteral("verdict.png"), bytes));
+    QCOMPARE(loaded.problem, problem);
+    if (problem != LoadProblem::None) {
+        QVERIFY(loaded.image.isNull());
+        return;
+    }
+    const QString difference = fakes::FirstDifference(loaded.image, model);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestPictureLoader::sixteenBitColourSpace_data()
+{
+    QTest::addColumn<QByteArray>("chunks");
+    QTest::addColumn<bool>("matters"); // the conversion moves colours far
+
+    const auto fixed = [](double v) { return BigEndian32(quint32(std::lround(v * 100000))); };
+    const QByteArray adobePrimaries = fixed(0.3127) + fixed(0.3290) + fixed(0.64) + fixed(0.33) + fixed(0.21)
+                                      + fixed(0.71) + fixed(0.15) + fixed(0.06);
+    const QByteArray notAProfile = PngChunk("iCCP", QByteArray("bad\0\0", 5) + qCompress(QByteArray(400, '\x37')).mid(4));
+    QTest::newRow("srgb") << PngChunk("sRGB", QByteArray(1, '\0')) << false;
+    QTest::newRow("gamma alone") << PngChunk("gAMA", fixed(0.8)) << true;
+    QTest::newRow("linear gamma") << PngChunk("gAMA", fixed(1.0)) << true;
+    QTest::newRow("gamma and primaries") << PngChunk("gAMA", fixed(1 / 2.2)) + PngChunk("cHRM", adobePrimaries)
+                                         << true;
+    QTest::newRow("profile that is not one, then gamma") << notAProfile + PngChunk("gAMA", fixed(1.0)) << true;
+}
+
+// Colour chunks other than a profile are taken as Qt's reader takes them, for 8-bit files too:
+// the picture comes out as Qt's own reading of the file brought to sRGB.
+void TestPictureLoader::sixteenBitColourSpace()
+{
+    QFETCH(QByteArray, chunks);
+    QFETCH(bool, matters);
+    const DeepPicture picture = MakeDeep(32, 16, 2);
+    const QByteArray bytes = DeepPng(picture, false, chunks);
+    const LoadedPicture loaded = LoadPicture(fixture(QStringLiteral("colour.png"), bytes));
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    QCOMPARE(loaded.warning, LoadWarning::None);
+
+    QImage qtReading = QImage::fromData(bytes, "PNG");
+    QCOMPARE(qtReading.format(), QImage::Format_RGBX64);
+    QVERIFY(qtReading.colorSpace().isValid());
+    qtReading.convertTo(QImage::Format_RGB32);
+    const QImage asStored = qtReading;
+    qtReading.convertToColorSpace(QColorSpace::SRgb);
+    const QString difference = fakes::FirstDifference(loaded.image, qtReading, 1);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QCOMPARE(fakes::FirstDifference(asStored, qtReading, 20).isEmpty(), !matters);
 }
 
 // 刷新 reloads into the memory of the picture it replaces, but only once nothing shows that picture.

@@ -17,6 +17,7 @@
 #include "platform/qt/gif_check.h"
 #include "platform/qt/jpeg_decoder.h"
 #include "platform/qt/picture_memory.h"
+#include "platform/qt/png_decoder.h"
 #include "platform/qt/tiff_decoder.h"
 
 namespace velmora {
@@ -193,8 +194,12 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
         return {DecodeWithQt(bytes, kind, limit)};
     default: break;
     }
-    // 16-bit TIFFs without Qt's 64-bit picture in between; every other TIFF goes to Qt's reader.
-    std::optional<DecodedPicture> deep = kind == Kind::Tiff ? DecodeDeepTiff(bytes, limit) : std::nullopt;
+    // 16-bit PNGs and TIFFs without Qt's 64-bit picture in between; every other one goes to Qt's reader.
+    std::optional<DecodedPicture> deep;
+    if (kind == Kind::Png && IsSixteenBitPng(bytes))
+        deep = DecodeSixteenBitPng(bytes, limit);
+    else if (kind == Kind::Tiff)
+        deep = DecodeDeepTiff(bytes, limit);
     Decoded out{deep ? std::move(*deep) : DecodeWithQt(bytes, kind, limit)};
     // Qt's readers drop a profile they cannot read without a word; the file says it had one.
     if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Velmora — fuzzes the bitmap and 16-bit TIFF decoders and the GIF check under AddressSanitizer and
-# UndefinedBehaviorSanitizer for a bounded time (default 120 s): ./tools/fuzz/run_fuzz.sh [seconds]
-# Needs clang (its libFuzzer runtime) and ImageMagick for the seed files.
+# Velmora — fuzzes the bitmap, 16-bit TIFF and 16-bit PNG decoders and the GIF check under
+# AddressSanitizer and UndefinedBehaviorSanitizer for a bounded time (default 120 s):
+# ./tools/fuzz/run_fuzz.sh [seconds]
+# Needs clang (its libFuzzer runtime), ImageMagick for the seed files and icc-profiles-free for one.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds="${1:-120}"
@@ -27,10 +28,20 @@ convert "${tiff16[@]}" -define tiff:tile-geometry=16x16 "$out/corpus/tiles16.tif
 convert "${tiff16[@]}" "${alpha[@]}" -define tiff:alpha=associated "$out/corpus/alpha16.tif"
 convert "${tiff16[@]}" "${alpha[@]}" -define tiff:alpha=associated -interlace plane "$out/corpus/alphaplanes16.tif"
 convert "${tiff16[@]}" -colorspace gray -compress lzw "$out/corpus/grey16.tif"
+# 16-bit PNGs of every colour type, plain and interlaced, one with a transparent colour.
+convert -size 9x7 gradient:red-blue -depth 16 "$out/d.png"
+convert "$out/d.png" PNG48:"$out/corpus/rgb16.png"
+convert "$out/d.png" -interlace PNG PNG48:"$out/corpus/rgb16i.png"
+convert "$out/d.png" -alpha on -channel A -evaluate set 50% +channel -interlace PNG PNG64:"$out/corpus/rgba16i.png"
+convert "$out/d.png" -colorspace Gray -define png:bit-depth=16 -define png:color-type=0 "$out/corpus/grey16.png"
+convert "$out/d.png" -colorspace Gray -alpha on -channel A -evaluate set 50% +channel \
+    -define png:bit-depth=16 -define png:color-type=4 "$out/corpus/greya16.png"
+convert "$out/d.png" -transparent blue PNG48:"$out/corpus/trns16.png"
+convert "$out/d.png" -profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc PNG48:"$out/corpus/icc16.png"
 flags=(-std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
-clang++ "${flags[@]}" $(pkg-config --cflags Qt6Gui libtiff-4) tools/fuzz/fuzz_decoders.cpp \
-    platform/qt/bmp_decoder.cpp platform/qt/gif_check.cpp platform/qt/tiff_decoder.cpp platform/qt/picture_memory.cpp \
-    $(pkg-config --libs Qt6Gui libtiff-4) -o "$out/fuzz_decoders"
+clang++ "${flags[@]}" -DVELMORA_FUZZING $(pkg-config --cflags Qt6Gui libtiff-4 libpng) tools/fuzz/fuzz_decoders.cpp \
+    platform/qt/bmp_decoder.cpp platform/qt/gif_check.cpp platform/qt/tiff_decoder.cpp platform/qt/png_decoder.cpp \
+    platform/qt/picture_memory.cpp $(pkg-config --libs Qt6Gui libtiff-4 libpng) -o "$out/fuzz_decoders"
 # First every cut and every single-byte change (to 0x00, 0xFF and inverted) of each seed...
 mkdir -p "$out/variants"
 python3 - "$out/corpus" "$out/variants" <<'PY'
