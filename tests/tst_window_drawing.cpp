@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include "core/colour_word.h"
 #include "fakes/window_rig.h"
 #include "ui/startup.h"
 
@@ -96,6 +97,7 @@ private slots:
     void pictureShownWhole();
     void framesClearOfControls_data();
     void framesClearOfControls();
+    void emptyDrawingAreaReadAndShown();
 };
 
 void TestWindowDrawing::pictureShownWhole_data()
@@ -182,6 +184,48 @@ void TestWindowDrawing::pictureShownWhole()
         QCOMPARE(picturePixelsShown, size.width() * size.height());
     else
         QVERIFY(picturePixelsShown > 0);
+}
+
+// Before any picture the photo's drawing area is the box's background: shown so, read so by the
+// pointer, and rewritten by a pass like any picture, with what the pass wrote on screen.
+void TestWindowDrawing::emptyDrawingAreaReadAndShown()
+{
+    fakes::WindowRig w;
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    PictureBox *picture = w.box("客体图片");
+    const QSize area(picture->width() - 4, picture->height() - 4);
+    QCOMPARE(QSize(picture->scaleWidth(), picture->scaleHeight()), area);
+    const QRgb background = picture->palette().color(QPalette::Window).rgb();
+    const QPoint corners[] = {{0, 0}, {area.width() - 1, 0}, {0, area.height() - 1}, {area.width() - 1, area.height() - 1}};
+    for (const QPoint p : corners)
+        QCOMPARE(PixelFromColourWord(picture->point(p.x(), p.y())), background);
+    QCOMPARE(picture->point(area.width(), 0), -1);
+    QCOMPARE(picture->point(0, area.height()), -1);
+
+    const auto shownInside = [&] {
+        const QImage shot = picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return shot.copy(QRect(QPoint(2, 2), area));
+    };
+    QImage shown = shownInside();
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            if (shown.pixel(x, y) != background)
+                QFAIL(qPrintable(Where("blank area", {x, y}, shown.pixel(x, y), background)));
+
+    w.field("红")->setText(QStringLiteral("60"));
+    w.field("绿")->setText(QStringLiteral("-40"));
+    w.field("蓝")->setText(QStringLiteral("20"));
+    w.button("校正")->click();
+    shown = shownInside();
+    const QRgb written = PixelFromColourWord(picture->point(area.width() / 2, area.height() / 2));
+    QVERIFY(written != background);
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x) {
+            const QRgb read = PixelFromColourWord(picture->point(x, y));
+            if (shown.pixel(x, y) != read || read != written)
+                QFAIL(qPrintable(Where("corrected blank area", {x, y}, shown.pixel(x, y), read)));
+        }
 }
 
 void TestWindowDrawing::framesClearOfControls_data()

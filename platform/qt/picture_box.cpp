@@ -75,25 +75,42 @@ void PictureBox::clearPicture()
     update();
 }
 
+const QImage &PictureBox::image() const
+{
+    if (m_image.isNull() && !m_hasPicture && !m_blankSize.isEmpty()) {
+        m_image = QImage(m_blankSize, QImage::Format_RGB32);
+        m_image.fill(blankPixel());
+    }
+    return m_image;
+}
+
+QRgb PictureBox::blankPixel() const { return palette().color(QPalette::Window).rgb(); }
+
 ColourWord PictureBox::point(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+    const QSize size = drawingSize();
+    if (x < 0 || y < 0 || x >= size.width() || y >= size.height())
         return -1;
+    if (m_image.isNull())
+        return ColourWordFromPixel(blankPixel());
     return ColourWordFromPixel(reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x]);
 }
 
 void PictureBox::pset(int x, int y, ColourWord colour)
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+    const QSize size = drawingSize();
+    if (x < 0 || y < 0 || x >= size.width() || y >= size.height())
         return;
+    image();
     reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = PixelFromColourWord(colour);
     markRowWritten(y);
 }
 
 PixelRow PictureBox::row(int y)
 {
-    if (y < 0 || y >= m_image.height())
+    if (y < 0 || y >= drawingSize().height())
         return {};
+    image();
     markRowWritten(y); // handed out for writing
     return {reinterpret_cast<std::uint32_t *>(m_image.scanLine(y)), m_image.width()};
 }
@@ -166,10 +183,10 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const QRect inside = rect().adjusted(b, b, -b, -b);
     painter.setClipRect(inside);
     painter.fillRect(inside, palette().color(QPalette::Window));
-    if (m_shownInstead.isNull())
-        PaintPicture(painter, m_image, m_pyramid, inside.topLeft(), m_zoom, event->rect() & inside);
-    else
+    if (!m_shownInstead.isNull())
         PaintPicture(painter, m_shownInstead, m_shownPyramid, inside.topLeft(), m_zoom, event->rect() & inside);
+    else if (!m_image.isNull()) // a blank area not made yet is all background, drawn above
+        PaintPicture(painter, m_image, m_pyramid, inside.topLeft(), m_zoom, event->rect() & inside);
     if (m_mark && m_hasPicture)
         PaintPickMark(painter, *m_mark, inside.topLeft(), m_zoom);
     painter.setClipping(false);
@@ -212,15 +229,15 @@ void PictureBox::fitClient()
         fitBlankImage();
 }
 
-// Before any picture is loaded the drawing area is a blank image of the box's background.
+// Before any picture is loaded the drawing area is blank: the box's background, at the client's size.
 void PictureBox::fitBlankImage()
 {
     const int b = borderWidth();
     const QSize size = rect().adjusted(b, b, -b, -b).size();
-    if (m_image.size() == size)
+    if (drawingSize() == size)
         return;
-    m_image = QImage(size, QImage::Format_RGB32);
-    m_image.fill(palette().color(QPalette::Window));
+    m_blankSize = size;
+    m_image = QImage();
 }
 
 QPoint PictureBox::clientPosition(const QPointF &p)

@@ -35,14 +35,15 @@ public:
     void setPicture(QImage picture);
     // Back to a blank drawing area, as before the first load.
     void clearPicture();
-    const QImage &image() const { return m_image; }
+    // Before the first load: the blank drawing area, made here on first use.
+    const QImage &image() const;
     // Shows `other` in the picture's place, or the picture itself again for a null image. Only
     // what is drawn changes: sampling and the pass still see the picture.
     void showInstead(const QImage &other);
     bool hasPicture() const { return m_hasPicture; }
 
-    int scaleWidth() const override { return m_image.width(); }
-    int scaleHeight() const override { return m_image.height(); }
+    int scaleWidth() const override { return drawingSize().width(); }
+    int scaleHeight() const override { return drawingSize().height(); }
     ColourWord point(int x, int y) const override;
     void pset(int x, int y, ColourWord colour) override;
     PixelRow row(int y) override;
@@ -88,10 +89,16 @@ private:
     void paintBorder(QPainter &painter) const;
     void fitClient();
     void fitBlankImage();
+    QSize drawingSize() const { return m_hasPicture || !m_image.isNull() ? m_image.size() : m_blankSize; }
+    QRgb blankPixel() const;
 
     Border m_border;
     QWidget *m_client = nullptr;
-    QImage m_image;
+    // Null while the drawing area is blank and nothing has read or written its pixels: a blank area
+    // is only its size and the background's colour until then, so a window of empty boxes starts
+    // without filling megabytes of fresh memory.
+    mutable QImage m_image;
+    QSize m_blankSize;
     QImage m_shownInstead;
     PicturePyramid m_shownPyramid; // its half-size copies, made when it is first shown
     bool m_hasPicture = false;
