@@ -236,14 +236,14 @@ QByteArray PngChunk(const QByteArray &type, const QByteArray &data)
     return chunk + crc;
 }
 
-// ImageMagick's 16-bit samples of a file, turned upright, each rounded to 8 bits as v × 255 / 65535:
-// the model a 16-bit picture must match. ARGB32, opaque where the file has no alpha.
-QImage SixteenBitModel(const QString &path)
+// ImageMagick's samples of a file at its own depth (8 or 16 bits), turned upright, 16-bit ones rounded
+// to 8 bits as v × 255 / 65535: the model the picture must match. ARGB32, opaque where the file has no
+// alpha.
+QImage SampleModel(const QString &path, int depth)
 {
     QProcess convert;
-    convert.start(QStringLiteral("convert"),
-                  {path, "-auto-orient", "-depth", "16", "-endian", "LSB", "-format", "%w %h\n", "-write", "info:-",
-                   "rgba:-"});
+    convert.start(QStringLiteral("convert"), {path, "-auto-orient", "-depth", QString::number(depth), "-endian", "LSB",
+                                              "-format", "%w %h\n", "-write", "info:-", "rgba:-"});
     if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
         return {};
     const QByteArray out = convert.readAllStandardOutput();
@@ -253,9 +253,12 @@ QImage SixteenBitModel(const QString &path)
         return {};
     QImage model(size[0].toInt(), size[1].toInt(), QImage::Format_ARGB32);
     const QByteArray samples = out.mid(newline + 1);
-    if (model.isNull() || samples.size() != qsizetype(model.width()) * model.height() * 8)
+    const int sampleBytes = depth / 8;
+    if (model.isNull() || samples.size() != qsizetype(model.width()) * model.height() * 4 * sampleBytes)
         return {};
     const auto round = [&](qsizetype i) {
+        if (depth == 8)
+            return int(quint8(samples[i]));
         return int(std::lround(qFromLittleEndian<quint16>(samples.constData() + 2 * i) * 255.0 / 65535.0));
     };
     for (int y = 0; y < model.height(); ++y)
@@ -266,18 +269,18 @@ QImage SixteenBitModel(const QString &path)
     return model;
 }
 
-// An uncompressed 16-bit TIFF written byte by byte, little-endian, its directory before its pixels
-// so that a cut anywhere in the pixels leaves the directory whole. The directory claims width ×
-// height pixels of `spp` samples; `samples` may hold fewer.
-QByteArray DeepTiffBytes(quint32 width, quint32 height, quint16 spp, const QList<quint16> &samples,
-                         quint16 orientation = 1)
+// An uncompressed TIFF of 8- or 16-bit samples written byte by byte, little-endian, its directory
+// before its pixels so that a cut anywhere in the pixels leaves the directory whole. The directory
+// claims width × height pixels of `spp` samples; `samples` may hold fewer.
+QByteArray UncompressedTiff(quint32 width, quint32 height, quint16 spp, const QList<quint16> &samples,
+                            quint16 orientation = 1, quint16 bits = 16)
 {
     struct Entry {
         quint16 tag, type;
         quint32 count, value;
     };
     constexpr quint16 kShort = 3, kLong = 4;
-    const quint32 dataBytes = width * height * spp * 2;
+    const quint32 dataBytes = width * height * spp * (bits / 8);
     QList<Entry> entries{{256, kLong, 1, width},   {257, kLong, 1, height},    {258, kShort, spp, 0},
                          {259, kShort, 1, 1},      {262, kShort, 1, spp >= 3 ? 2u : 1u},
                          {273, kLong, 1, 0},       {274, kShort, 1, orientation},
@@ -288,7 +291,7 @@ QByteArray DeepTiffBytes(quint32 width, quint32 height, quint16 spp, const QList
     const quint32 dataAt = bitsAt + 2 * spp;
     for (Entry &e : entries) {
         if (e.tag == 258)
-            e.value = spp == 1 ? 16u : spp == 2 ? (16u | 16u << 16) : bitsAt;
+            e.value = spp == 1 ? bits : spp == 2 ? (bits | quint32{bits} << 16) : bitsAt;
         if (e.tag == 273)
             e.value = dataAt;
     }
@@ -304,9 +307,13 @@ QByteArray DeepTiffBytes(quint32 width, quint32 height, quint16 spp, const QList
     }
     put32(0); // no further directory
     for (int i = 0; i < spp; ++i)
-        put16(16);
-    for (const quint16 v : samples)
-        put16(v);
+        put16(bits);
+    for (const quint16 v : samples) {
+        if (bits == 8)
+            bytes += char(v);
+        else
+            put16(v);
+    }
     return bytes;
 }
 
@@ -474,10 +481,10 @@ private slots:
     void brokenProfile();
     void sixteenBitsRounded_data();
     void sixteenBitsRounded();
-    void deepTiff_data();
-    void deepTiff();
-    void deepTiffDamaged_data();
-    void deepTiffDamaged();
+    void directTiff_data();
+    void directTiff();
+    void directTiffDamaged_data();
+    void directTiffDamaged();
     void sixteenBitPng_data();
     void sixteenBitPng();
     void sixteenBitVerdict_data();
@@ -800,9 +807,18 @@ void TestPictureLoader::memoryRefusal_data()
         << Convert({"-size", "3000x3000", "xc:#C89678", "-depth", "16", "-compress", "lzw", "tiff:-"})
         << LoadProblem::None << QSize();
     QTest::newRow("tiff, 16-bit, picture over the limit")
-        << DeepTiffBytes(4000, 3000, 3, {1, 2, 3}) << LoadProblem::TooLarge << QSize(4000, 3000);
+        << UncompressedTiff(4000, 3000, 3, {1, 2, 3}) << LoadProblem::TooLarge << QSize(4000, 3000);
     QTest::newRow("tiff, 16-bit turned, the upright size reported")
-        << DeepTiffBytes(4000, 3000, 1, {1, 2, 3}, 6) << LoadProblem::TooLarge << QSize(3000, 4000);
+        << UncompressedTiff(4000, 3000, 1, {1, 2, 3}, 6) << LoadProblem::TooLarge << QSize(3000, 4000);
+    // 8-bit TIFFs turned a quarter are written upright as they are read: no second 36 MB picture.
+    QTest::newRow("tiff, 8-bit turned, fits")
+        << Convert({"-size", "3000x3000", "xc:#C89678", "-orient", "right-top", "-depth", "8", "-compress", "lzw",
+                    "tiff:-"})
+        << LoadProblem::None << QSize();
+    QTest::newRow("tiff, 8-bit, picture over the limit")
+        << UncompressedTiff(4000, 3000, 3, {1, 2, 3}, 1, 8) << LoadProblem::TooLarge << QSize(4000, 3000);
+    QTest::newRow("tiff, 8-bit turned, the upright size reported")
+        << UncompressedTiff(4000, 3000, 4, {1, 2, 3}, 8, 8) << LoadProblem::TooLarge << QSize(3000, 4000);
     QTest::newRow("png, palette, with its conversion over the limit")
         << Encode(flat.convertToFormat(QImage::Format_Indexed8), "PNG") << LoadProblem::TooLarge
         << QSize(3000, 3000);
@@ -954,52 +970,63 @@ void TestPictureLoader::sixteenBitsRounded()
     }
 }
 
-void TestPictureLoader::deepTiff_data()
+void TestPictureLoader::directTiff_data()
 {
     QTest::addColumn<QStringList>("options"); // ImageMagick's, for writing the file
+    QTest::addColumn<int>("depth");
     QTest::addColumn<bool>("alpha");
     QTest::addColumn<bool>("associated");
 
-    const QStringList lzw{"-compress", "lzw"}, planes{"-interlace", "plane"};
-    const QStringList tiles{"-define", "tiff:tile-geometry=32x16"}, grey{"-colorspace", "gray"};
-    // Alpha from fully transparent to opaque in a pattern, over noise in every channel.
-    const QStringList alpha{"-alpha", "set", "-channel", "A", "-fx", "((i*7+j*13)%17)/16", "+channel"};
-    const QStringList associated = alpha + QStringList{"-define", "tiff:alpha=associated"};
-    const QStringList unassociated = alpha + QStringList{"-define", "tiff:alpha=unassociated"};
-    QTest::newRow("rgb, lzw strips") << lzw << false << false;
-    QTest::newRow("rgb, uncompressed") << QStringList{"-compress", "none"} << false << false;
-    QTest::newRow("rgb, zip tiles") << QStringList{"-compress", "zip"} + tiles << false << false;
-    QTest::newRow("rgb, separate planes, lzw") << planes + lzw << false << false;
-    QTest::newRow("rgb, separate planes, tiles") << planes + tiles << false << false;
-    QTest::newRow("rgb, unassociated alpha") << unassociated << true << false;
-    QTest::newRow("rgb, unassociated alpha, separate planes") << unassociated + planes << true << false;
-    QTest::newRow("rgb, associated alpha, lzw") << associated + lzw << true << true;
-    QTest::newRow("rgb, associated alpha, tiles") << associated + tiles << true << true;
-    QTest::newRow("rgb, associated alpha, separate planes") << associated + planes << true << true;
-    QTest::newRow("rgb, associated alpha, separate planes in tiles") << associated + planes + tiles << true << true;
-    QTest::newRow("grey") << grey << false << false;
-    QTest::newRow("grey, lzw tiles") << grey + lzw + tiles << false << false;
-    const char *turns[] = {"top-right", "bottom-right", "bottom-left", "left-top", "right-top", "right-bottom",
-                           "left-bottom"};
-    for (const char *turn : turns)
-        QTest::addRow("rgb, orientation %s", turn) << QStringList{"-orient", turn} << false << false;
-    QTest::newRow("rgb turned, separate planes") << planes + QStringList{"-orient", "left-bottom"} << false << false;
-    QTest::newRow("rgb turned, tiles") << tiles + QStringList{"-orient", "right-top"} << false << false;
-    QTest::newRow("grey turned") << grey + QStringList{"-orient", "right-bottom"} << false << false;
-    QTest::newRow("associated alpha turned") << associated + QStringList{"-orient", "left-top"} << true << true;
+    // Every layout at both depths: at 8 bits, separate planes in tiles (refused before) and unassociated
+    // alpha (kept as stored, where it once came back premultiplied and undone again) among them.
+    for (const int depth : {16, 8}) {
+        const auto row = [depth](const QByteArray &name, const QStringList &options, bool alpha, bool associated) {
+            QTest::addRow("%d-bit, %s", depth, name.constData()) << options << depth << alpha << associated;
+        };
+        const QStringList lzw{"-compress", "lzw"}, planes{"-interlace", "plane"};
+        const QStringList tiles{"-define", "tiff:tile-geometry=32x16"}, grey{"-colorspace", "gray"};
+        // Alpha from fully transparent to opaque in a pattern, over noise in every channel.
+        const QStringList alpha{"-alpha", "set", "-channel", "A", "-fx", "((i*7+j*13)%17)/16", "+channel"};
+        const QStringList associated = alpha + QStringList{"-define", "tiff:alpha=associated"};
+        const QStringList unassociated = alpha + QStringList{"-define", "tiff:alpha=unassociated"};
+        row("rgb, lzw strips", lzw, false, false);
+        row("rgb, uncompressed", QStringList{"-compress", "none"}, false, false);
+        row("rgb, zip tiles", QStringList{"-compress", "zip"} + tiles, false, false);
+        row("rgb, separate planes, lzw", planes + lzw, false, false);
+        row("rgb, separate planes, tiles", planes + tiles, false, false);
+        row("rgb, unassociated alpha", unassociated, true, false);
+        row("rgb, unassociated alpha, separate planes", unassociated + planes, true, false);
+        row("rgb, associated alpha, lzw", associated + lzw, true, true);
+        row("rgb, associated alpha, tiles", associated + tiles, true, true);
+        row("rgb, associated alpha, separate planes", associated + planes, true, true);
+        row("rgb, associated alpha, separate planes in tiles", associated + planes + tiles, true, true);
+        row("grey", grey, false, false);
+        row("grey, lzw tiles", grey + lzw + tiles, false, false);
+        const char *turns[] = {"top-right", "bottom-right", "bottom-left", "left-top", "right-top", "right-bottom",
+                               "left-bottom"};
+        for (const char *turn : turns)
+            row(QByteArray("rgb, orientation ") + turn, QStringList{"-orient", turn}, false, false);
+        row("rgb turned, separate planes", planes + QStringList{"-orient", "left-bottom"}, false, false);
+        row("rgb turned, tiles", tiles + QStringList{"-orient", "right-top"}, false, false);
+        row("grey turned", grey + QStringList{"-orient", "right-bottom"}, false, false);
+        row("associated alpha turned", associated + QStringList{"-orient", "left-top"}, true, true);
+        row("unassociated alpha turned, separate planes", unassociated + planes + QStringList{"-orient", "right-bottom"},
+            true, false);
+    }
 }
 
-// 16-bit TIFFs of every layout come down to 8 bits as the model from the file's own 16-bit samples
-// says, upright, with their alpha; associated alpha is undone (within a level of ImageMagick's).
-void TestPictureLoader::deepTiff()
+// 8- and 16-bit TIFFs of every layout come out as the model from the file's own samples says,
+// upright, with their alpha; associated alpha is undone (within a level of ImageMagick's).
+void TestPictureLoader::directTiff()
 {
     QFETCH(QStringList, options);
+    QFETCH(int, depth);
     QFETCH(bool, alpha);
     QFETCH(bool, associated);
-    const QString file = path(QStringLiteral("deep.tif"));
-    QVERIFY(Run(QStringLiteral("convert"), QStringList{"-size", "67x45", "xc:", "-seed", "7", "+noise", "Random"}
-                                               + options + QStringList{"-depth", "16", "tiff:" + file}));
-    const QImage model = SixteenBitModel(file);
+    const QString file = path(QStringLiteral("direct.tif"));
+    QVERIFY(Run(QStringLiteral("convert"), QStringList{"-size", "67x45", "xc:", "-seed", "7", "+noise", "Random"} + options
+                                               + QStringList{"-depth", QString::number(depth), "tiff:" + file}));
+    const QImage model = SampleModel(file, depth);
     QVERIFY(!model.isNull());
 
     const LoadedPicture loaded = LoadPicture(file);
@@ -1023,44 +1050,54 @@ void TestPictureLoader::deepTiff()
         }
 }
 
-void TestPictureLoader::deepTiffDamaged_data()
+void TestPictureLoader::directTiffDamaged_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("depth");
 
-    // 5 × 4 pixels of known samples, its directory first; whole, it loads (checked below).
-    QList<quint16> samples;
-    for (int i = 0; i < 5 * 4 * 3; ++i)
-        samples.append(quint16(i * 1100 + 7));
-    const QByteArray whole = DeepTiffBytes(5, 4, 3, samples);
-    QTest::newRow("whole") << whole;
-    for (const qsizetype kept : {1, 60, 119})
-        QTest::addRow("cut %lld bytes into its pixels", qlonglong(kept)) << whole.left(whole.size() - 120 + kept);
-    QTest::newRow("cut before its pixels") << whole.left(whole.size() - 120);
+    for (const int depth : {16, 8}) {
+        // 5 × 4 pixels of known samples, its directory first; whole, it loads (checked below).
+        const int sampleBytes = depth / 8;
+        QList<quint16> samples;
+        for (int i = 0; i < 5 * 4 * 3; ++i)
+            samples.append(depth == 16 ? quint16(i * 1100 + 7) : quint16(i * 4 + 3));
+        const QByteArray whole = UncompressedTiff(5, 4, 3, samples, 1, quint16(depth));
+        const qsizetype pixels = 5 * 4 * 3 * sampleBytes;
+        QTest::addRow("%d-bit, whole", depth) << whole << depth;
+        for (const qsizetype kept : {qsizetype(1), pixels / 2, pixels - 1})
+            QTest::addRow("%d-bit, cut %lld bytes into its pixels", depth, qlonglong(kept))
+                << whole.left(whole.size() - pixels + kept) << depth;
+        QTest::addRow("%d-bit, cut before its pixels", depth) << whole.left(whole.size() - pixels) << depth;
 
-    // ImageMagick's files keep their directory at the end.
-    const QByteArray lzw = Convert({"-size", "67x45", "xc:", "+noise", "Random", "-depth", "16", "-compress", "lzw",
-                                    "tiff:-"});
-    QVERIFY(lzw.size() > 4000);
-    QTest::newRow("lzw, cut in half") << lzw.left(lzw.size() / 2);
-    // The compressed pixels overwritten in the middle, the directory whole.
-    QByteArray garbled = lzw;
-    garbled.replace(2000, 200, QByteArray(200, '\xFF'));
-    QTest::newRow("lzw, pixels garbled") << garbled;
-    QByteArray zeroed = lzw;
-    zeroed.replace(2000, 1500, QByteArray(1500, '\0'));
-    QTest::newRow("lzw, pixels zeroed") << zeroed;
+        // ImageMagick's files keep their directory at the end.
+        const QByteArray lzw = Convert({"-size", "67x45", "xc:", "+noise", "Random", "-depth", QString::number(depth),
+                                        "-compress", "lzw", "tiff:-"});
+        QVERIFY(lzw.size() > 4000);
+        QTest::addRow("%d-bit, lzw, cut in half", depth) << lzw.left(lzw.size() / 2) << depth;
+        // The compressed pixels overwritten in the middle, the directory whole.
+        QByteArray garbled = lzw;
+        garbled.replace(2000, 200, QByteArray(200, '\xFF'));
+        QTest::addRow("%d-bit, lzw, pixels garbled", depth) << garbled << depth;
+        QByteArray zeroed = lzw;
+        zeroed.replace(2000, 1500, QByteArray(1500, '\0'));
+        QTest::addRow("%d-bit, lzw, pixels zeroed", depth) << zeroed << depth;
+    }
 }
 
-// A cut or broken 16-bit TIFF is refused as damaged, with no picture in part.
-void TestPictureLoader::deepTiffDamaged()
+// A cut or broken TIFF is refused as damaged, with no picture in part.
+void TestPictureLoader::directTiffDamaged()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, depth);
     const LoadedPicture loaded = LoadPicture(fixture(QStringLiteral("damaged.tif"), bytes));
-    if (QByteArray(QTest::currentDataTag()) == "whole") {
+    if (QByteArray(QTest::currentDataTag()).endsWith("whole")) {
         QCOMPARE(loaded.problem, LoadProblem::None);
         QCOMPARE(loaded.image.size(), QSize(5, 4));
         for (int i = 0; i < 5 * 4; ++i) {
-            const auto level = [&](int c) { return int(std::lround(((i * 3 + c) * 1100 + 7) * 255.0 / 65535.0)); };
+            const auto level = [&](int c) {
+                const int n = i * 3 + c;
+                return depth == 8 ? n * 4 + 3 : int(std::lround((n * 1100 + 7) * 255.0 / 65535.0));
+            };
             QCOMPARE(loaded.image.pixel(i % 5, i / 5), qRgb(level(0), level(1), level(2)));
         }
         return;

@@ -194,12 +194,13 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
         return {DecodeWithQt(bytes, kind, limit)};
     default: break;
     }
-    // 16-bit PNGs and TIFFs without Qt's 64-bit picture in between; every other one goes to Qt's reader.
+    // 16-bit PNGs without Qt's 64-bit picture in between, and 8- and 16-bit RGB and grey TIFFs written
+    // upright as they are read, without a turned copy; every other one goes to Qt's reader.
     std::optional<DecodedPicture> deep;
     if (kind == Kind::Png && IsSixteenBitPng(bytes))
         deep = DecodeSixteenBitPng(bytes, limit);
     else if (kind == Kind::Tiff)
-        deep = DecodeDeepTiff(bytes, limit);
+        deep = DecodeTiffDirectly(bytes, limit);
     Decoded out{deep ? std::move(*deep) : DecodeWithQt(bytes, kind, limit)};
     // Qt's readers drop a profile they cannot read without a word; the file says it had one.
     if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()

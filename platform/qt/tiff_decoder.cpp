@@ -1,4 +1,4 @@
-// Velmora — 16-bit TIFFs, decoded by libtiff from the file's bytes straight into the 32-bit picture.
+// Velmora — 8- and 16-bit TIFFs, decoded by libtiff from the file's bytes straight into the 32-bit picture.
 #include "platform/qt/tiff_decoder.h"
 
 #include <algorithm>
@@ -102,6 +102,7 @@ Tiff Open(Source &source, qint64 limit)
 }
 
 struct Layout {
+    int bits = 0; // per sample: 8 or 16
     quint32 width = 0;
     quint32 height = 0;
     int samples = 0;            // per pixel: 1 grey, 3 RGB, 4 RGB and alpha
@@ -144,17 +145,19 @@ std::optional<Layout> ReadLayout(TIFF *tiff)
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
     // Qt's reader takes samples of no stated format as unsigned too.
     const bool unsignedSamples = format == SAMPLEFORMAT_UINT || format == SAMPLEFORMAT_VOID;
-    if (bits != 16 || !unsignedSamples || compression == COMPRESSION_JPEG
+    if ((bits != 8 && bits != 16) || !unsignedSamples || compression == COMPRESSION_JPEG
         || compression == COMPRESSION_OJPEG || !TIFFIsCODECConfigured(compression))
         return std::nullopt;
     const bool rgb = photometric == PHOTOMETRIC_RGB && (samples == 3 || samples == 4);
     const bool grey = photometric == PHOTOMETRIC_MINISBLACK && samples == 1;
     if (!rgb && !grey)
         return std::nullopt;
+    l.bits = bits;
     l.samples = samples;
     if (samples == 4) {
-        // Qt's reader takes the fourth sample as alpha whatever the tag says, premultiplied only
-        // when the tag says associated.
+        // The fourth sample is alpha whatever the tag says, as for Qt's reader; premultiplied only
+        // when the tag says associated. Unassociated alpha is kept as stored: Qt's reader has
+        // libtiff premultiply 8-bit colours and undoes it again, losing the colour of faint pixels.
         quint16 count = 0;
         quint16 *extras = nullptr;
         l.premultiplied = TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &extras) && count > 0 && extras
@@ -179,8 +182,28 @@ QSize Upright(const Layout &l)
     return Rotated(l) ? size.transposed() : size;
 }
 
-// 16 bits to 8, rounded to the nearest level, as Qt's own conversions do.
+// 16 bits to 8, rounded to the nearest level, as Qt's own conversions do; 8 bits as they are.
 inline quint32 Eight(quint16 v) { return (quint32{v} * 255 + 32767) / 65535; }
+inline quint32 Eight(quint8 v) { return v; }
+
+// A premultiplied pixel at the file's own sample width, and Qt's format for a row of them: alpha is
+// undone from the samples as stored, never from values already rounded to 8 bits.
+template <class Sample>
+struct Premultiplied;
+
+template <>
+struct Premultiplied<quint8> {
+    using Pixel = QRgb;
+    static constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
+    static Pixel Make(quint8 r, quint8 g, quint8 b, quint8 a) { return qRgba(r, g, b, a); }
+};
+
+template <>
+struct Premultiplied<quint16> {
+    using Pixel = QRgba64;
+    static constexpr QImage::Format kFormat = QImage::Format_RGBA64_Premultiplied;
+    static Pixel Make(quint16 r, quint16 g, quint16 b, quint16 a) { return QRgba64::fromRgba64(r, g, b, a); }
+};
 
 // Where each pixel of the file lands in the upright picture: mirror and flip first, then the
 // quarter turn clockwise, as the loader turns pictures from Qt's readers.
@@ -213,25 +236,27 @@ private:
 };
 
 // Associated alpha undone exactly as Qt's conversion does it for pictures from its own reader.
-void Unpremultiply(const QRgba64 *in, QRgb *out, int count)
+template <class Sample>
+void Unpremultiply(const typename Premultiplied<Sample>::Pixel *in, QRgb *out, int count)
 {
-    const QImage row(reinterpret_cast<const uchar *>(in), count, 1, qsizetype(count) * 8,
-                     QImage::Format_RGBA64_Premultiplied);
+    using Wide = Premultiplied<Sample>;
+    const QImage row(reinterpret_cast<const uchar *>(in), count, 1, qsizetype(count) * qsizetype(sizeof(*in)),
+                     Wide::kFormat);
     const QImage converted = row.convertToFormat(QImage::Format_ARGB32);
     std::memcpy(out, converted.constBits(), std::size_t(count) * 4);
 }
 
 // Reads every row, or every tile, of one plane (the only one unless planes are separate), handing
 // each run of pixels to put(x, y, count, samples). False as soon as a read fails.
-template <class Put>
+template <class Sample, class Put>
 bool ForEachRun(TIFF *tiff, const Source &source, const Layout &l, quint16 plane, Put put)
 {
     const int n = l.separate ? 1 : l.samples;
     if (!l.tiled) {
-        const tmsize_t needed = tmsize_t(l.width) * n * 2;
+        const tmsize_t needed = tmsize_t(l.width) * n * tmsize_t(sizeof(Sample));
         if (TIFFScanlineSize(tiff) != needed)
             return false;
-        std::vector<quint16> row(std::size_t(l.width) * n);
+        std::vector<Sample> row(std::size_t(l.width) * n);
         for (quint32 y = 0; y < l.height; ++y) {
             if (TIFFReadScanline(tiff, row.data(), y, plane) < 0 || source.failed)
                 return false;
@@ -239,10 +264,10 @@ bool ForEachRun(TIFF *tiff, const Source &source, const Layout &l, quint16 plane
         }
         return true;
     }
-    const tmsize_t needed = tmsize_t(l.tileWidth) * l.tileLength * n * 2;
+    const tmsize_t needed = tmsize_t(l.tileWidth) * l.tileLength * n * tmsize_t(sizeof(Sample));
     if (TIFFTileSize(tiff) != needed)
         return false;
-    std::vector<quint16> tile(std::size_t(l.tileWidth) * l.tileLength * n);
+    std::vector<Sample> tile(std::size_t(l.tileWidth) * l.tileLength * n);
     for (quint32 y = 0; y < l.height; y += l.tileLength) {
         for (quint32 x = 0; x < l.width; x += l.tileWidth) {
             if (TIFFReadTile(tiff, tile.data(), x, y, 0, plane) < 0 || source.failed)
@@ -256,12 +281,14 @@ bool ForEachRun(TIFF *tiff, const Source &source, const Layout &l, quint16 plane
 }
 
 // All samples of a pixel side by side: each run written whole.
+template <class Sample>
 bool ReadInterleaved(TIFF *tiff, const Source &source, const Layout &l, const Placement &place)
 {
-    std::vector<QRgba64> wide;
+    using Wide = Premultiplied<Sample>;
+    std::vector<typename Wide::Pixel> wide;
     std::vector<QRgb> narrow;
     const qint64 step = place.xStep();
-    return ForEachRun(tiff, source, l, 0, [&](quint32 x0, quint32 y, quint32 count, const quint16 *s) {
+    return ForEachRun<Sample>(tiff, source, l, 0, [&](quint32 x0, quint32 y, quint32 count, const Sample *s) {
         QRgb *out = place.at(x0, y);
         if (l.samples == 1) {
             for (quint32 i = 0; i < count; ++i, out += step)
@@ -276,8 +303,8 @@ bool ReadInterleaved(TIFF *tiff, const Source &source, const Layout &l, const Pl
             wide.resize(count);
             narrow.resize(count);
             for (quint32 i = 0; i < count; ++i, s += 4)
-                wide[i] = QRgba64::fromRgba64(s[0], s[1], s[2], s[3]);
-            Unpremultiply(wide.data(), narrow.data(), int(count));
+                wide[i] = Wide::Make(s[0], s[1], s[2], s[3]);
+            Unpremultiply<Sample>(wide.data(), narrow.data(), int(count));
             for (quint32 i = 0; i < count; ++i, out += step)
                 *out = narrow[i];
         }
@@ -287,36 +314,38 @@ bool ReadInterleaved(TIFF *tiff, const Source &source, const Layout &l, const Pl
 // One plane per sample: each plane read through in turn (going back and forth between planes row
 // by row would decode every strip again for every row), each setting its own byte of the pixels.
 // Associated alpha needs the alpha of every pixel before its colours: that plane is read first and
-// kept at 16 bits, its memory counted with the picture's.
+// kept at the file's sample width, its memory counted with the picture's.
+template <class Sample>
 bool ReadPlanes(TIFF *tiff, const Source &source, const Layout &l, const Placement &place)
 {
+    using Wide = Premultiplied<Sample>;
     const qint64 step = place.xStep();
-    std::vector<quint16> alphas;
+    std::vector<Sample> alphas;
     if (l.premultiplied) {
         alphas.resize(std::size_t(l.width) * l.height);
-        if (!ForEachRun(tiff, source, l, 3, [&](quint32 x0, quint32 y, quint32 count, const quint16 *s) {
-                std::memcpy(alphas.data() + std::size_t(y) * l.width + x0, s, std::size_t(count) * 2);
+        if (!ForEachRun<Sample>(tiff, source, l, 3, [&](quint32 x0, quint32 y, quint32 count, const Sample *s) {
+                std::memcpy(alphas.data() + std::size_t(y) * l.width + x0, s, std::size_t(count) * sizeof(Sample));
             }))
             return false;
     }
-    std::vector<QRgba64> wide;
+    std::vector<typename Wide::Pixel> wide;
     std::vector<QRgb> narrow;
     for (int plane = 0; plane < l.samples; ++plane) {
         if (plane == 3 && l.premultiplied)
             break; // its values went in with the colours
         const int shift = plane == 3 ? 24 : 16 - 8 * plane;
         const quint32 mask = 0xFFu << shift;
-        const bool ok = ForEachRun(tiff, source, l, quint16(plane), [&](quint32 x0, quint32 y, quint32 count,
-                                                                        const quint16 *s) {
+        const bool ok = ForEachRun<Sample>(tiff, source, l, quint16(plane), [&](quint32 x0, quint32 y,
+                                                                                quint32 count, const Sample *s) {
             QRgb *out = place.at(x0, y);
             if (l.premultiplied) {
                 // Qt undoes the alpha of each colour on its own: the same value in all three shows it.
-                const quint16 *a = alphas.data() + std::size_t(y) * l.width + x0;
+                const Sample *a = alphas.data() + std::size_t(y) * l.width + x0;
                 wide.resize(count);
                 narrow.resize(count);
                 for (quint32 i = 0; i < count; ++i)
-                    wide[i] = QRgba64::fromRgba64(s[i], s[i], s[i], a[i]);
-                Unpremultiply(wide.data(), narrow.data(), int(count));
+                    wide[i] = Wide::Make(s[i], s[i], s[i], a[i]);
+                Unpremultiply<Sample>(wide.data(), narrow.data(), int(count));
                 const quint32 keep = plane == 0 ? 0xFF000000u | mask : mask;
                 for (quint32 i = 0; i < count; ++i, out += step)
                     *out = (plane == 0 ? 0 : *out) | (narrow[i] & keep);
@@ -339,15 +368,22 @@ bool ReadPlanes(TIFF *tiff, const Source &source, const Layout &l, const Placeme
 qint64 WorkBytes(const Layout &l)
 {
     const qint64 n = l.separate ? 1 : l.samples;
-    qint64 bytes = l.tiled ? qint64{l.tileWidth} * l.tileLength * n * 2 : qint64{l.width} * n * 2;
+    const qint64 sampleBytes = l.bits / 8;
+    qint64 bytes = (l.tiled ? qint64{l.tileWidth} * l.tileLength : qint64{l.width}) * n * sampleBytes;
     if (l.separate && l.premultiplied)
-        bytes += qint64{l.width} * l.height * 2;
+        bytes += qint64{l.width} * l.height * sampleBytes;
     return bytes;
+}
+
+template <class Sample>
+bool ReadPixels(TIFF *tiff, const Source &source, const Layout &l, const Placement &place)
+{
+    return l.separate ? ReadPlanes<Sample>(tiff, source, l, place) : ReadInterleaved<Sample>(tiff, source, l, place);
 }
 
 } // namespace
 
-std::optional<DecodedPicture> DecodeDeepTiff(const QByteArray &bytes, qint64 memoryLimitBytes)
+std::optional<DecodedPicture> DecodeTiffDirectly(const QByteArray &bytes, qint64 memoryLimitBytes)
 {
     Source source{bytes};
     const Tiff tiff = Open(source, memoryLimitBytes);
@@ -370,8 +406,8 @@ std::optional<DecodedPicture> DecodeDeepTiff(const QByteArray &bytes, qint64 mem
     if (picture.isNull())
         return DecodedPicture{{}, LoadProblem::TooLarge, Upright(l)};
     const Placement place(picture, l);
-    const bool ok = l.separate ? ReadPlanes(tiff.get(), source, l, place)
-                               : ReadInterleaved(tiff.get(), source, l, place);
+    const bool ok = l.bits == 8 ? ReadPixels<quint8>(tiff.get(), source, l, place)
+                                : ReadPixels<quint16>(tiff.get(), source, l, place);
     if (!ok || source.failed)
         return DecodedPicture{{}, LoadProblem::Damaged, {}};
 

@@ -1,4 +1,4 @@
-// Velmora — libFuzzer target for the bitmap, 16-bit TIFF and 16-bit PNG decoders and the GIF
+// Velmora — libFuzzer target for the bitmap, 8- and 16-bit TIFF and 16-bit PNG decoders and the GIF
 // completeness check. Built and run by run_fuzz.sh, outside the normal build and the test suite.
 #include <cstdint>
 #include <cstdlib>
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     // Raw data, not a copy: a read past the input is a read past the fuzzer's own buffer.
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    std::optional<DecodedPicture> deep = DecodeDeepTiff(bytes, 64LL * 1024 * 1024);
+    std::optional<DecodedPicture> deep = DecodeTiffDirectly(bytes, 64LL * 1024 * 1024);
     Check(deep ? std::move(*deep) : DecodeBmp(bytes, 64LL * 1024 * 1024));
     Check(DecodeSixteenBitPng(bytes, 16LL * 1024 * 1024));
     GifFirstFrameComplete(bytes);

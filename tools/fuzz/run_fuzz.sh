@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Velmora — fuzzes the bitmap, 16-bit TIFF and 16-bit PNG decoders and the GIF check under
+# Velmora — fuzzes the bitmap, 8- and 16-bit TIFF and 16-bit PNG decoders and the GIF check under
 # AddressSanitizer and UndefinedBehaviorSanitizer for a bounded time (default 120 s):
 # ./tools/fuzz/run_fuzz.sh [seconds]
 # Needs clang (its libFuzzer runtime), ImageMagick for the seed files and icc-profiles-free for one.
@@ -28,6 +28,13 @@ convert "${tiff16[@]}" -define tiff:tile-geometry=16x16 "$out/corpus/tiles16.tif
 convert "${tiff16[@]}" "${alpha[@]}" -define tiff:alpha=associated "$out/corpus/alpha16.tif"
 convert "${tiff16[@]}" "${alpha[@]}" -define tiff:alpha=associated -interlace plane "$out/corpus/alphaplanes16.tif"
 convert "${tiff16[@]}" -colorspace gray -compress lzw "$out/corpus/grey16.tif"
+# 8-bit TIFFs of the same layouts.
+tiff8=(-size 7x5 xc: +noise Random -depth 8)
+convert "${tiff8[@]}" -compress lzw -orient left-bottom "$out/corpus/turned8.tif"
+convert "${tiff8[@]}" -interlace plane -define tiff:tile-geometry=16x16 "$out/corpus/planetiles8.tif"
+convert "${tiff8[@]}" "${alpha[@]}" -define tiff:alpha=unassociated "$out/corpus/alpha8.tif"
+convert "${tiff8[@]}" "${alpha[@]}" -define tiff:alpha=associated -interlace plane "$out/corpus/alphaplanes8.tif"
+convert "${tiff8[@]}" -colorspace gray -compress zip -define tiff:tile-geometry=16x16 "$out/corpus/greytiles8.tif"
 # 16-bit PNGs of every colour type, plain and interlaced, one with a transparent colour.
 convert -size 9x7 gradient:red-blue -depth 16 "$out/d.png"
 convert "$out/d.png" PNG48:"$out/corpus/rgb16.png"
