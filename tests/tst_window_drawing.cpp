@@ -6,6 +6,7 @@
 #include <QtEndian>
 
 #include "core/colour_word.h"
+#include "fakes/image_compare.h"
 #include "fakes/window_rig.h"
 #include "ui/startup.h"
 
@@ -98,6 +99,7 @@ private slots:
     void framesClearOfControls_data();
     void framesClearOfControls();
     void emptyDrawingAreaReadAndShown();
+    void builtInBitmapsAsTheirFilesHoldThem();
 };
 
 void TestWindowDrawing::pictureShownWhole_data()
@@ -226,6 +228,26 @@ void TestWindowDrawing::emptyDrawingAreaReadAndShown()
             if (shown.pixel(x, y) != read || read != written)
                 QFAIL(qPrintable(Where("corrected blank area", {x, y}, shown.pixel(x, y), read)));
         }
+}
+
+// The swatches and the icon are decoded by the program's own bitmap reader at start-up; Qt's reader,
+// a decoder of its own, must find the same pixels in the same resources.
+void TestWindowDrawing::builtInBitmapsAsTheirFilesHoldThem()
+{
+    fakes::WindowRig w;
+    for (int i = 0; i < 4; ++i) {
+        const QString resource = QStringLiteral(":/swatches/skin_%1.bmp").arg(i);
+        const QImage byQt = QImage(resource).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!byQt.isNull());
+        const QImage shown = w.box(qPrintable(QStringLiteral("Picture2(%1)").arg(i)))->image();
+        QCOMPARE(shown.size(), byQt.size());
+        const QString difference = fakes::FirstDifference(shown, byQt, 0);
+        QVERIFY2(difference.isEmpty(), qPrintable(resource + ": " + difference));
+    }
+    const QImage icon = w.form.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage iconByQt = QImage(QStringLiteral(":/icon/velmora.bmp")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(icon.size(), iconByQt.size());
+    QVERIFY2(fakes::FirstDifference(icon, iconByQt, 0).isEmpty(), "the window's icon");
 }
 
 void TestWindowDrawing::framesClearOfControls_data()

@@ -2,12 +2,14 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QIcon>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
 #include "platform/qt/picture_box.h"
+#include "platform/qt/resource_bitmap.h"
 #include "ui/classic_frame.h"
 #include "ui/main_form.h"
 #include "ui/stacked_label.h"
@@ -82,7 +84,7 @@ void MainForm::buildControls()
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromUtf8(text::kAppTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/icon/velmora.bmp")));
+    setWindowIcon(QIcon(QPixmap::fromImage(LoadResourceBitmap(QStringLiteral(":/icon/velmora.bmp")))));
     setFixedSize(921, 599);
     // The layout is fixed, so a maximised window would only show empty space: no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -135,7 +137,7 @@ void MainForm::buildSwatches()
     m_swatchArea = MakeBox(this, "Picture1", PictureBox::Border::Sunken, Place(12720, 720, 1000, 4800));
     // Created last to first, so a lower swatch lies over the one above it where they overlap.
     for (int i = 3; i >= 0; --i) {
-        const QImage sample(QString::fromUtf8(kSwatches[i].resource));
+        const QImage sample = LoadResourceBitmap(QString::fromUtf8(kSwatches[i].resource));
         auto *swatch = MakeBox(m_swatchArea->client(), ("Picture2(" + std::to_string(i) + ")").c_str(),
                                PictureBox::Border::Flat,
                                QRect(0, Px(kSwatches[i].top), Px(960), sample.height() + 2));

@@ -10,6 +10,7 @@
 
 #include "platform/qt/picture_loader.h"
 #include "platform/services.h"
+#include "ui/app_style.h"
 #include "ui/typefaces.h"
 #include "ui/window_texts.h"
 
@@ -20,6 +21,7 @@ void ConfigureApplication()
     QApplication::setApplicationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setOrganizationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setStyle(new AppStyle); // the application takes it over
     QApplication::setFont(DefaultTypeface());
     // The menu bar stays in the window, whose fixed height counts it, even on desktops that
     // offer a global one.
