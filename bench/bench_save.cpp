@@ -72,21 +72,13 @@ int main(int argc, char *argv[])
     const auto clear = [&] {
         QFile::remove(ours);
         QFile::remove(theirs);
-        ::sync(); // neither starts with the other's dirty pages still going out
+        ::sync();
     };
 
-    bench::Runs oursRuns, ddRuns;
-    for (int round = 0; round <= rounds; ++round) {
-        // Alternate who goes first, so neither always follows the other's writeback.
-        const bool oursFirst = round % 2 == 0;
-        for (int turn = 0; turn < 2; ++turn) {
-            clear();
-            const bool runOurs = (turn == 0) == oursFirst;
-            const double ms = bench::TimeMs(runOurs ? std::function<void()>(saveOurs) : std::function<void()>(saveWithDd));
-            if (round > 0)
-                (runOurs ? oursRuns : ddRuns).ms.push_back(ms);
-        }
-    }
+    // Each starts with neither file on disk and no dirty pages still going out.
+    const std::vector<bench::Runs> runs =
+        bench::MeasureInterleaved(1, rounds, {{clear, saveOurs}, {clear, saveWithDd}});
+    const bench::Runs &oursRuns = runs[0], &ddRuns = runs[1];
     clear();
     QFile::remove(source);
 

@@ -63,12 +63,14 @@ struct Task {
     std::function<void()> body;
 };
 
-// Round by round, each task once a round, so a change in the machine's load falls on all of them alike.
+// Round by round, each task once a round, so a change in the machine's load falls on all of them
+// alike; each round starts one task further on, so none always runs right after the same other one.
 inline std::vector<Runs> MeasureInterleaved(int warmUps, int rounds, const std::vector<Task> &tasks)
 {
     std::vector<Runs> runs(tasks.size());
     for (int round = 0; round < warmUps + rounds; ++round)
-        for (std::size_t t = 0; t < tasks.size(); ++t) {
+        for (std::size_t turn = 0; turn < tasks.size(); ++turn) {
+            const std::size_t t = (turn + std::size_t(round)) % tasks.size();
             if (tasks[t].prepare)
                 tasks[t].prepare();
             const double ms = TimeMs(tasks[t].body);

@@ -49,17 +49,7 @@ RowTables MakeRowTables(const std::vector<Gains> &passes)
     return t;
 }
 
-RowTables MakeRowTables(const Gains &gains)
-{
-    RowTables t;
-    for (std::uint32_t v = 0; v < 256; ++v) {
-        t.red[v] = std::uint32_t{CorrectChannel(gains.red, v)} << 16;
-        t.green[v] = std::uint32_t{CorrectChannel(gains.green, v)} << 8;
-        t.blue[v] = std::uint32_t{CorrectChannel(gains.blue, v)} | 0xFF000000u;
-    }
-    FillBytes(t);
-    return t;
-}
+RowTables MakeRowTables(const Gains &gains) { return MakeRowTables(std::vector<Gains>{gains}); }
 
 void MapRow(std::uint32_t *row, int width, const RowTables &tables)
 {
