@@ -21,6 +21,7 @@
 #include "core/correction_file.h"
 #include "core/correction_rule.h"
 #include "platform/qt/picture_loader.h"
+#include "ui/startup.h"
 
 namespace velmora {
 
@@ -54,25 +55,28 @@ std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts
     return std::get<Gains>(rule);
 }
 
+// `--jobs` threads in all: one a photo while there are enough photos, two for a photo otherwise.
 std::vector<FileResult> CorrectAll(const std::vector<PlannedFile> &plan, const ApplyOptions &o,
                                    const RowTables &tables, ApplyProgress &progress)
 {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int threads = o.jobs > 0 ? o.jobs : cores;
+    const int workers = std::max(1, std::min<int>(threads, static_cast<int>(plan.size())));
+    const int threadsEach = std::max(1, threads / workers);
     std::vector<FileResult> results(plan.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i; (i = next++) < plan.size();) {
             results[i] = CorrectOneFile(plan[i], o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, tables,
-                                        [&](long long b) { progress.addBytes(b); });
+                                        [&](long long b) { progress.addBytes(b); }, threadsEach);
             progress.fileDone();
         }
     };
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int jobs = std::min<int>(o.jobs > 0 ? o.jobs : cores, static_cast<int>(plan.size()));
-    std::vector<std::thread> workers;
-    for (int j = 1; j < jobs; ++j)
-        workers.emplace_back(work);
+    std::vector<std::thread> others;
+    for (int j = 1; j < workers; ++j)
+        others.emplace_back(work);
     work();
-    for (std::thread &w : workers)
+    for (std::thread &w : others)
         w.join();
     return results;
 }
@@ -93,6 +97,8 @@ void KeepFreedBuffers()
 int RunApplyCommand(int argc, char *argv[])
 {
     KeepFreedBuffers();
+    // A write past the file size limit fails like a full disk instead of ending the run.
+    IgnoreFileSizeSignal();
     const ApplyTexts texts = ApplyTexts::FromEnvironment();
     const auto parsed = ParseApplyArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto *problem = std::get_if<ApplyProblem>(&parsed)) {

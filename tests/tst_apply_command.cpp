@@ -4,9 +4,11 @@
 #include <QtTest>
 
 #include <cmath>
+#include <csignal>
 
 #include <QImageWriter>
 
+#include "fakes/file_size_limit.h"
 #include "fakes/window_rig.h"
 #include "ui/startup.h"
 
@@ -139,8 +141,13 @@ private slots:
     void refusals();
     void messagesFollowTheLocale_data();
     void messagesFollowTheLocale();
+    void oneThreadOrTwoWriteTheSameFile_data();
+    void oneThreadOrTwoWriteTheSameFile();
     void existingOutputsAndInputsAreKept();
+    void damagedPhotosFailAloneAndLeaveNothing_data();
     void damagedPhotosFailAloneAndLeaveNothing();
+    void failedWritesLeaveNothing_data();
+    void failedWritesLeaveNothing();
     void parallelAcrossMachinesEqualsPlainRun();
     void progressOnlyOnATerminal();
 };
@@ -349,6 +356,30 @@ void TestApplyCommand::messagesFollowTheLocale()
 }
 
 // An output is never written over without --overwrite, and a photo is never written over at all.
+void TestApplyCommand::oneThreadOrTwoWriteTheSameFile_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("bmp") << "bmp";
+    QTest::newRow("jpg") << "jpg";
+}
+
+// A lone photo is decoded on one thread while another writes it (`--jobs` 2 and up); the file is the
+// one a single thread writes, byte for byte. The photo is many bands tall.
+void TestApplyCommand::oneThreadOrTwoWriteTheSameFile()
+{
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(1501, 1803, 9));
+    for (const QString jobs : {"1", "2"}) {
+        const Ran ran = Apply({"--gains", "0.12,-0.05,0.08", "--format", format, "--jobs", jobs, "--out",
+                               dir.filePath(jobs), input});
+        QVERIFY2(ran.exit == 0, qPrintable(ran.err));
+    }
+    const QByteArray one = Bytes(dir.filePath("1/photo." + format));
+    QVERIFY(one.size() > 100000);
+    QVERIFY(one == Bytes(dir.filePath("2/photo." + format)));
+}
+
 void TestApplyCommand::existingOutputsAndInputsAreKept()
 {
     QTemporaryDir dir;
@@ -381,11 +412,19 @@ void TestApplyCommand::existingOutputsAndInputsAreKept()
     QVERIFY2(twins.err.contains(twin + ": another photo"), qPrintable(twins.err));
 }
 
+void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing_data()
+{
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("a thread a photo") << "2";
+    QTest::newRow("two threads a photo") << "10";
+}
+
 // A damaged photo fails with its reason; the rest are done; nothing half-written is left behind.
 void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing()
 {
+    QFETCH(QString, jobs);
     QTemporaryDir dir;
-    const QString good = WriteJpeg(dir.filePath("good.jpg"), Photo(800, 600, 8));
+    const QString good = WriteJpeg(dir.filePath("good.jpg"), Photo(800, 1600, 8));
     const QByteArray whole = Bytes(good);
     QFile cut(dir.filePath("cut.jpg"));
     QVERIFY(cut.open(QIODevice::WriteOnly));
@@ -402,7 +441,7 @@ void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing()
 
     for (const QString &format : {"bmp", "jpg"}) {
         const QString out = dir.filePath("out-" + format);
-        const Ran ran = Apply({"--gains", "0.1,0,0", "--format", format, "--jobs", "2", "--out", out,
+        const Ran ran = Apply({"--gains", "0.1,0,0", "--format", format, "--jobs", jobs, "--out", out,
                                dir.filePath("cut.jpg"), good, dir.filePath("corrupt.jpg"), dir.filePath("garbage.jpg"),
                                dir.filePath("missing.jpg")});
         QCOMPARE(ran.exit, 1);
@@ -413,6 +452,41 @@ void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing()
         QVERIFY2(ran.err.contains("garbage.jpg: "), qPrintable(ran.err));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"good." + format});
     }
+}
+
+void TestApplyCommand::failedWritesLeaveNothing_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("jobs");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("bmp, one thread") << "bmp" << "1" << 2000000;
+    QTest::newRow("bmp, two threads") << "bmp" << "2" << 2000000;
+    QTest::newRow("jpg, one thread") << "jpg" << "1" << 300000;
+    QTest::newRow("jpg, two threads") << "jpg" << "2" << 300000;
+}
+
+// Writes that start failing part-way (a full disk; here the file size limit): the photo fails with
+// the reason, the run ends normally, and neither the output nor its hidden file is left.
+void TestApplyCommand::failedWritesLeaveNothing()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, jobs);
+    QFETCH(int, limit);
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(1501, 1803, 10));
+    QVERIFY(QDir().mkdir(dir.filePath("out")));
+    Ran ran;
+    {
+        // As from a shell: the signal's default would end the run with the hidden file left.
+        const auto inherited = std::signal(SIGXFSZ, SIG_DFL);
+        fakes::FileSizeLimit full(static_cast<rlim_t>(limit));
+        ran = Apply({"--gains", "0.1,0,0", "--format", format, "--quality", "100", "--jobs", jobs, "--out",
+                     dir.filePath("out"), input});
+        std::signal(SIGXFSZ, inherited);
+    }
+    QCOMPARE(ran.exit, 1);
+    QVERIFY2(ran.err.contains("photo.jpg: writing the output failed"), qPrintable(ran.err));
+    QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }
 
 // The command is a pure function of its file and correction, so GNU parallel may spread it.

@@ -275,19 +275,20 @@ void BatchDialog::start()
     m_progress->setRange(0, static_cast<int>(m_run->plan.size()));
     m_progress->setValue(0);
 
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int jobs = std::clamp(cores, 1, static_cast<int>(m_run->plan.size()));
+    const int threadsEach = std::max(1, cores / jobs);
     Run *run = m_run.get();
-    const auto work = [this, run] {
+    const auto work = [this, run, threadsEach] {
         for (std::size_t i; !run->cancelled && (i = run->next++) < run->plan.size();) {
             const int index = static_cast<int>(i);
             QMetaObject::invokeMethod(this, [this, index] { fileStarted(index); }, Qt::QueuedConnection);
             const FileResult result =
-                CorrectOneFile(run->plan[i], run->quality, NameClash::Number, run->tables, [](long long) {});
+                CorrectOneFile(run->plan[i], run->quality, NameClash::Number, run->tables, [](long long) {}, threadsEach);
             QMetaObject::invokeMethod(this, [this, index, result] { fileDone(index, result); }, Qt::QueuedConnection);
         }
         QMetaObject::invokeMethod(this, [this] { workerEnded(); }, Qt::QueuedConnection);
     };
-    const int jobs = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
-                                static_cast<int>(m_run->plan.size()));
     m_run->workersLeft = jobs;
     for (int j = 0; j < jobs; ++j)
         m_run->workers.emplace_back(work);

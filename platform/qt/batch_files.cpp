@@ -173,7 +173,7 @@ std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, cons
 }
 
 FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash, const RowTables &tables,
-                          const std::function<void(long long)> &addBytes)
+                          const std::function<void(long long)> &addBytes, int threads)
 {
     if (file.failure != FileFailure::None)
         return {file.failure, {}};
@@ -184,7 +184,7 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
             const bool replace = clash == NameClash::Replace;
             StreamRequest request{file.input, file.output, replace,
                                   file.format == PictureFormat::Bmp ? StreamFormat::Bitmap : StreamFormat::Jpeg,
-                                  quality, PictureMemoryLimit()};
+                                  quality, PictureMemoryLimit(), threads};
             long long reported = 0;
             const StreamOutcome outcome = CorrectJpegFile(request, tables, [&](double done) {
                 const auto now = static_cast<long long>(done * static_cast<double>(file.bytes));

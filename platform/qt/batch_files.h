@@ -50,8 +50,9 @@ struct FileResult {
 
 FileFailure FailureOfStream(const StreamOutcome &outcome);
 
-// `addBytes` is told how much of the input is done as the photo goes.
+// `addBytes` is told how much of the input is done as the photo goes. With `threads` 2 a JPEG is
+// decoded on one thread while the other writes it.
 FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash, const RowTables &tables,
-                          const std::function<void(long long)> &addBytes);
+                          const std::function<void(long long)> &addBytes, int threads = 1);
 
 } // namespace velmora

@@ -1,6 +1,8 @@
 // Velmora — an output file that appears whole or not at all.
 #include "platform/stream/atomic_output.h"
 
+#include "platform/stream/background_flush.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,8 @@
 namespace velmora {
 
 namespace {
+
+constexpr long long kWritebackEvery = 8LL << 20; // bytes between asking the disk to catch up
 
 std::string FolderOf(const std::string &path)
 {
@@ -63,6 +67,7 @@ AtomicOutput::AtomicOutput(std::string path, bool replace) : m_path(std::move(pa
 
 AtomicOutput::~AtomicOutput()
 {
+    m_flush.reset(); // its thread uses the descriptor
     if (m_fd >= 0)
         ::close(m_fd);
     if (!m_committed && !m_temporary.empty())
@@ -85,22 +90,32 @@ bool AtomicOutput::writeAt(const void *data, std::size_t size, long long offset)
         bytes += n;
         size -= static_cast<std::size_t>(n);
         offset += n;
+        m_unflushed += n;
     }
     if (offset > m_end)
         m_end = offset;
+    if (m_unflushed >= kWritebackEvery)
+        startWriteback();
     return true;
 }
 
 bool AtomicOutput::append(const void *data, std::size_t size) { return writeAt(data, size, m_end); }
 
-void AtomicOutput::startWriteback(long long upTo)
+void AtomicOutput::flushAsItGoes()
 {
+    if (m_fd >= 0 && !m_flush)
+        m_flush = std::make_unique<BackgroundFlush>(m_fd);
+}
+
+// Asks the system to start writing back what is written so far, so the final flush waits less.
+void AtomicOutput::startWriteback()
+{
+    m_unflushed = 0;
 #if defined(__linux__)
-    if (m_fd >= 0)
-        ::sync_file_range(m_fd, 0, upTo, SYNC_FILE_RANGE_WRITE);
-#else
-    (void)upTo;
+    ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
+    if (m_flush)
+        m_flush->nudge();
 }
 
 void AtomicOutput::abandon()
@@ -113,11 +128,17 @@ OutputError AtomicOutput::commit()
 {
     if (m_error != OutputError::None)
         return m_error;
-    if (::fdatasync(m_fd) != 0 || ::close(m_fd) != 0) {
-        m_fd = -1;
-        return m_error = OutputError::WriteFailed;
+    bool onDisk = true;
+    if (m_flush) {
+        m_flush->finish();
+        onDisk = !m_flush->failed();
+        m_flush.reset();
     }
+    onDisk = ::fdatasync(m_fd) == 0 && onDisk;
+    onDisk = ::close(m_fd) == 0 && onDisk;
     m_fd = -1;
+    if (!onDisk)
+        return m_error = OutputError::WriteFailed;
     int renamed;
     if (m_replace) {
         renamed = ::rename(m_temporary.c_str(), m_path.c_str());

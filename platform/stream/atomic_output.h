@@ -2,9 +2,12 @@
 // its place, flushed to disk, then renamed into place.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace velmora {
+
+class BackgroundFlush;
 
 enum class OutputError {
     None,
@@ -28,19 +31,24 @@ public:
     bool writeAt(const void *data, std::size_t size, long long offset);
     // Appends at the current end.
     bool append(const void *data, std::size_t size);
-    // Asks the system to start writing back what is written so far, so the final flush waits less.
-    void startWriteback(long long upTo);
+    // From now on, every few megabytes written are also flushed to disk by a thread of their own,
+    // so commit() waits for the last few only.
+    void flushAsItGoes();
     // Flushes the file and moves it into place; after a failure here nothing is in place.
     OutputError commit();
     // Marks a failure found outside (a damaged input): commit() is never reached, nothing appears.
     void abandon();
 
 private:
+    void startWriteback();
+
     std::string m_path;
     std::string m_temporary;
     bool m_replace = false;
     int m_fd = -1;
     long long m_end = 0;
+    long long m_unflushed = 0; // bytes written since the system was last asked to write back
+    std::unique_ptr<BackgroundFlush> m_flush;
     bool m_committed = false;
     OutputError m_error = OutputError::None;
 };

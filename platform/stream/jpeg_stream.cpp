@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "platform/stream/band_pipe.h"
 #include "platform/stream/bitmap_rows.h"
 #include "platform/stream/exif_orientation.h"
 
@@ -21,8 +23,8 @@ namespace velmora {
 namespace {
 
 constexpr std::size_t kBandBytes = 1 << 20;         // decoded rows mapped and written at a time
-constexpr long long kWritebackEvery = 8LL << 20;    // bytes between asking the disk to catch up
 constexpr std::size_t kJpegOutputBuffer = 256 << 10; // compressed bytes gathered before a write
+constexpr int kBandsInFlight = 4;                    // between the decoding and the writing thread
 
 struct ErrorHandler {
     jpeg_error_mgr manager;
@@ -103,13 +105,28 @@ struct Session {
     FileDestination destination;
     std::FILE *input = nullptr;
     std::optional<AtomicOutput> output;
+    std::optional<BitmapLayout> layout; // a bitmap is written; otherwise a JPEG
     std::vector<std::uint32_t> band;
     std::vector<std::uint8_t> packed;
-    std::vector<JSAMPROW> rowPointers;
+    std::vector<JSAMPROW> readRows;
+    std::vector<JSAMPROW> writeRows;
+    // With a second thread writing: the bands between the two, and whether the writer gave up.
+    std::optional<BandPipe> pipe;
+    std::thread writer;
+    bool writerFailed = false;
     StreamOutcome outcome;
+
+    void stopWriter()
+    {
+        if (!writer.joinable())
+            return;
+        pipe->stop();
+        writer.join();
+    }
 
     ~Session()
     {
+        stopWriter();
         if (encoderMade)
             jpeg_destroy_compress(&encoder);
         jpeg_destroy_decompress(&decoder);
@@ -165,25 +182,105 @@ void StartEncoder(Session &s, int quality)
     CopyMarkers(s);
 }
 
-// Decodes the next `rows` rows into the band.
-void DecodeBand(Session &s, int rows)
+// Decodes the next `rows` rows into `pixels` and maps them through the tables.
+void DecodeBand(Session &s, std::uint32_t *pixels, int rows, const RowTables &tables)
 {
     const int width = static_cast<int>(s.decoder.output_width);
     for (int i = 0; i < rows; ++i)
-        s.rowPointers[i] = reinterpret_cast<JSAMPROW>(s.band.data() + static_cast<std::size_t>(i) * width);
+        s.readRows[i] = reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(i) * width);
     int done = 0;
     while (done < rows)
-        done += static_cast<int>(jpeg_read_scanlines(&s.decoder, s.rowPointers.data() + done, rows - done));
+        done += static_cast<int>(jpeg_read_scanlines(&s.decoder, s.readRows.data() + done, rows - done));
+    for (int i = 0; i < rows; ++i)
+        MapRow(pixels + static_cast<std::size_t>(i) * width, width, tables);
 }
 
-bool WriteBitmapBand(Session &s, const BitmapLayout &layout, int top, int rows)
+bool WriteBitmapBand(Session &s, const Band &band)
 {
+    const BitmapLayout &layout = *s.layout;
     // Bottom-up: the band's last row is the first one in the file.
-    for (int i = 0; i < rows; ++i)
-        PackBitmapRow(s.band.data() + static_cast<std::size_t>(i) * layout.width, layout.width,
-                      s.packed.data() + (rows - 1 - i) * layout.rowBytes);
-    return s.output->writeAt(s.packed.data(), static_cast<std::size_t>(rows * layout.rowBytes),
-                             layout.rowOffset(top + rows - 1));
+    for (int i = 0; i < band.rows; ++i)
+        PackBitmapRow(band.pixels + static_cast<std::size_t>(i) * layout.width, layout.width,
+                      s.packed.data() + (band.rows - 1 - i) * layout.rowBytes);
+    return s.output->writeAt(s.packed.data(), static_cast<std::size_t>(band.rows * layout.rowBytes),
+                             layout.rowOffset(band.top + band.rows - 1));
+}
+
+// False when the output could not take it. A JPEG encoder's error jumps to writeErrors.
+bool WriteBand(Session &s, const Band &band)
+{
+    if (s.layout)
+        return WriteBitmapBand(s, band);
+    const int width = static_cast<int>(s.decoder.output_width);
+    for (int i = 0; i < band.rows; ++i)
+        s.writeRows[i] = reinterpret_cast<JSAMPROW>(band.pixels + static_cast<std::size_t>(i) * width);
+    jpeg_write_scanlines(&s.encoder, s.writeRows.data(), static_cast<JDIMENSION>(band.rows));
+    return true;
+}
+
+void WriteBandsInTurn(Session &s)
+{
+    while (const std::optional<Band> band = s.pipe->take()) {
+        if (!WriteBand(s, *band)) {
+            s.writerFailed = true;
+            s.pipe->stop();
+            return;
+        }
+        s.pipe->release(*band);
+    }
+    if (!s.pipe->stopped() && s.encoderMade)
+        jpeg_finish_compress(&s.encoder);
+}
+
+// The writing thread's own landing place for the encoder's errors.
+void WriterThread(Session &s)
+{
+    if (setjmp(s.writeErrors.jump)) {
+        s.writerFailed = true;
+        s.pipe->stop();
+        return;
+    }
+    WriteBandsInTurn(s);
+}
+
+// One thread: decode a band, write it, and again.
+bool DecodeAndWrite(Session &s, const RowTables &tables, int bandRows, const BandProgress &progress)
+{
+    const int height = static_cast<int>(s.decoder.output_height);
+    for (int top = 0; top < height; top += bandRows) {
+        const Band band{s.band.data(), top, std::min(bandRows, height - top), 0};
+        DecodeBand(s, band.pixels, band.rows, tables);
+        if (!WriteBand(s, band))
+            return false;
+        if (progress)
+            progress(static_cast<double>(top + band.rows) / height);
+    }
+    if (s.encoderMade)
+        jpeg_finish_compress(&s.encoder);
+    return true;
+}
+
+// Two threads: this one decodes while the other packs or encodes and writes what came before.
+bool DecodeWhileWriting(Session &s, const RowTables &tables, int bandRows, const BandProgress &progress)
+{
+    const int width = static_cast<int>(s.decoder.output_width);
+    const int height = static_cast<int>(s.decoder.output_height);
+    s.pipe.emplace(kBandsInFlight, static_cast<std::size_t>(bandRows) * width);
+    s.writer = std::thread(WriterThread, std::ref(s));
+    for (int top = 0; top < height; top += bandRows) {
+        std::optional<Band> band = s.pipe->acquire();
+        if (!band)
+            break; // the writer gave up
+        band->top = top;
+        band->rows = std::min(bandRows, height - top);
+        DecodeBand(s, band->pixels, band->rows, tables);
+        s.pipe->publish(*band);
+        if (progress)
+            progress(static_cast<double>(top + band->rows) / height);
+    }
+    s.pipe->finish();
+    s.writer.join();
+    return !s.writerFailed;
 }
 
 StreamResult FailureOfDecoder(const jpeg_decompress_struct &decoder)
@@ -232,27 +329,26 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
 
     const int width = static_cast<int>(s.decoder.output_width);
     const int height = static_cast<int>(s.decoder.output_height);
-    std::optional<BitmapLayout> layout;
-    if (request.format == StreamFormat::Bitmap && !(layout = LayOutBitmap(width, height))) {
+    if (request.format == StreamFormat::Bitmap && !(s.layout = LayOutBitmap(width, height))) {
         s.outcome.result = StreamResult::TooLarge;
         return;
     }
     const int bandRows =
         static_cast<int>(std::clamp<std::size_t>(kBandBytes / (std::size_t{4} * width), 1, std::size_t(height)));
-    s.band.resize(static_cast<std::size_t>(bandRows) * width);
-    s.rowPointers.resize(bandRows);
+    s.readRows.resize(bandRows);
+    s.writeRows.resize(bandRows);
 
     s.output.emplace(request.output, request.replace);
     if (s.output->error() != OutputError::None) {
         s.outcome = {StreamResult::OutputFailed, s.output->error()};
         return;
     }
-    if (layout) {
-        const auto header = BitmapHeader(*layout);
-        s.packed.assign(static_cast<std::size_t>(bandRows * layout->rowBytes), 0);
+    if (s.layout) {
+        const auto header = BitmapHeader(*s.layout);
+        s.packed.assign(static_cast<std::size_t>(bandRows * s.layout->rowBytes), 0);
         // Claims the whole file's space at once, so a full disk shows before any decoding.
         // (Where the file system cannot do that, the writes find a full disk themselves.)
-        const bool full = ::fallocate(s.output->fd(), 0, 0, layout->fileBytes()) != 0 && errno == ENOSPC;
+        const bool full = ::fallocate(s.output->fd(), 0, 0, s.layout->fileBytes()) != 0 && errno == ENOSPC;
         if (full || !s.output->writeAt(header.data(), header.size(), 0)) {
             s.output->abandon();
             s.outcome = {StreamResult::OutputFailed, OutputError::WriteFailed};
@@ -262,31 +358,20 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
         StartEncoder(s, request.quality);
     }
 
-    long long sinceWriteback = 0;
-    for (int top = 0; top < height; top += bandRows) {
-        const int rows = std::min(bandRows, height - top);
-        DecodeBand(s, rows);
-        for (int i = 0; i < rows; ++i)
-            MapRow(s.band.data() + static_cast<std::size_t>(i) * width, width, tables);
-        if (layout) {
-            if (!WriteBitmapBand(s, *layout, top, rows)) {
-                s.outcome = {StreamResult::OutputFailed, s.output->error()};
-                return;
-            }
-            sinceWriteback += rows * layout->rowBytes;
-            if (sinceWriteback >= kWritebackEvery) {
-                s.output->startWriteback(layout->fileBytes());
-                sinceWriteback = 0;
-            }
-        } else {
-            jpeg_write_scanlines(&s.encoder, s.rowPointers.data(), static_cast<JDIMENSION>(rows));
-        }
-        if (progress)
-            progress(static_cast<double>(top + rows) / height);
+    bool written;
+    if (request.threads >= 2 && height > bandRows) {
+        s.output->flushAsItGoes();
+        written = DecodeWhileWriting(s, tables, bandRows, progress);
+    } else {
+        s.band.resize(static_cast<std::size_t>(bandRows) * width);
+        written = DecodeAndWrite(s, tables, bandRows, progress);
+    }
+    if (!written) {
+        s.output->abandon();
+        s.outcome = {StreamResult::OutputFailed, s.output->error()};
+        return;
     }
     jpeg_finish_decompress(&s.decoder);
-    if (s.encoderMade)
-        jpeg_finish_compress(&s.encoder);
     if (s.readErrors.damaged) {
         s.outcome.result = StreamResult::Damaged;
         return;
@@ -319,6 +404,7 @@ StreamOutcome CorrectJpegFile(const StreamRequest &request, const RowTables &tab
     s.decoder.err = &s.readErrors.manager;
     jpeg_create_decompress(&s.decoder);
     Run(s, request, tables, progress);
+    s.stopWriter();
     if (s.outcome.result != StreamResult::Written && s.output)
         s.output->abandon();
     return s.outcome;

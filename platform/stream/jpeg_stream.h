@@ -36,6 +36,9 @@ struct StreamRequest {
     int quality = 95; // JPEG output, 1..100; written 4:4:4
     // The most memory the decoder may take (a progressive JPEG keeps all its coefficients).
     long long memoryLimit = 1LL << 30;
+    // 2: one thread decodes while another writes what it decoded before, for a photo that has the
+    // machine to itself.
+    int threads = 1;
 };
 
 // Called after each band with the share of rows done, 0..1.

@@ -1,0 +1,47 @@
+// Velmora — a file's bytes sent to the disk while more are still being written.
+#include "platform/stream/background_flush.h"
+
+#include <unistd.h>
+
+namespace velmora {
+
+void BackgroundFlush::nudge()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_finishing)
+            return;
+        m_pending = true;
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { loop(); });
+    }
+    m_wake.notify_one();
+}
+
+void BackgroundFlush::finish()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_finishing = true;
+    }
+    m_wake.notify_one();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void BackgroundFlush::loop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_pending || m_finishing; });
+        if (!m_pending)
+            return;
+        m_pending = false;
+        lock.unlock();
+        if (::fdatasync(m_fd) != 0)
+            m_failed = true;
+        lock.lock();
+    }
+}
+
+} // namespace velmora
