@@ -358,9 +358,9 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
         StartEncoder(s, request.quality);
     }
 
+    s.output->flushAsItGoes();
     bool written;
     if (request.threads >= 2 && height > bandRows) {
-        s.output->flushAsItGoes();
         written = DecodeWhileWriting(s, tables, bandRows, progress);
     } else {
         s.band.resize(static_cast<std::size_t>(bandRows) * width);
