@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <future>
 
+#include <sys/stat.h>
+
 #include "fakes/image_compare.h"
 #include "fakes/window_rig.h"
 #include "platform/qt/instance_channel.h"
@@ -89,6 +91,7 @@ private slots:
     void launchArguments_data();
     void launchArguments();
     void handOverToTheRunningCopy();
+    void handOverRefusedOrCut();
 };
 
 void TestCommands::menus_data()
@@ -389,6 +392,40 @@ void TestCommands::handOverToTheRunningCopy()
     QCOMPARE(handed.photo, request.photo);
     QCOMPARE(handed.reference, request.reference);
     QVERIFY(!DecodeLaunch("not a request").error.isEmpty());
+}
+
+// No copy to take the message: refused at once. A socket file a killed copy left behind is taken
+// over, for the user alone. A message longer than any request is cut off and not delivered, and the
+// channel still takes the next one.
+void TestCommands::handOverRefusedOrCut()
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!InstanceChannel::send("nobody", 3000));
+    QVERIFY(clock.elapsed() < 1000);
+
+    const QString socketPath = runtime.filePath("velmora.socket");
+    QFile stale(socketPath);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    InstanceChannel channel;
+    QVERIFY(channel.listen());
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(socketPath).constData(), &st), 0);
+    QVERIFY(S_ISSOCK(st.st_mode));
+    QCOMPARE(st.st_mode & 077, mode_t(0));
+
+    QSignalSpy received(&channel, &InstanceChannel::received);
+    auto tooLong = std::async(std::launch::async, [] { return InstanceChannel::send(QByteArray(70 * 1024, 'a')); });
+    QTRY_VERIFY(tooLong.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    QVERIFY(!tooLong.get());
+    QCOMPARE(received.size(), 0);
+    auto fine = std::async(std::launch::async, [] { return InstanceChannel::send("a request"); });
+    QTRY_COMPARE(received.size(), 1);
+    QVERIFY(fine.get());
+    QCOMPARE(received.first().first().toByteArray(), QByteArray("a request"));
 }
 
 QTEST_MAIN(TestCommands)

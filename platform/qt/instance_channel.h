@@ -1,9 +1,11 @@
-// Velmora — hands the files a second start was asked to open to the copy that already runs.
+// Velmora — hands the files a second start was asked to open to the copy that already runs, over a
+// socket in the user's runtime folder that only the user may use.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace velmora {
 
@@ -12,6 +14,7 @@ class InstanceChannel : public QObject {
 
 public:
     explicit InstanceChannel(QObject *parent = nullptr);
+    ~InstanceChannel() override;
 
     // The running copy listens; false when it cannot (then second starts get the usual message).
     bool listen();
@@ -25,7 +28,8 @@ signals:
 private:
     void accept();
 
-    QLocalServer *m_server;
+    int m_listening = -1;
+    QSocketNotifier *m_notifier = nullptr;
 };
 
 } // namespace velmora
