@@ -15,6 +15,7 @@
 #include "fakes/image_compare.h"
 #include "fakes/window_rig.h"
 #include "platform/qt/instance_channel.h"
+#include "platform/qt/qt_services.h"
 #include "ui/app_window.h"
 #include "ui/launch_request.h"
 #include "ui/startup.h"
@@ -92,6 +93,7 @@ private slots:
     void launchArguments();
     void handOverToTheRunningCopy();
     void handOverRefusedOrCut();
+    void oneCopyAtATime();
 };
 
 void TestCommands::menus_data()
@@ -426,6 +428,33 @@ void TestCommands::handOverRefusedOrCut()
     QTRY_COMPARE(received.size(), 1);
     QVERIFY(fine.get());
     QCOMPARE(received.first().first().toByteArray(), QByteArray("a request"));
+}
+
+// The first copy holds the lock and the next start sees it; once the holder is gone, however it
+// went (here a process killed outright while holding it), the next start is the first again.
+void TestCommands::oneCopyAtATime()
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    {
+        QtSingleInstance first;
+        QVERIFY(!first.previousInstance());
+        QVERIFY(!first.previousInstance()); // asking again changes nothing
+        QtSingleInstance second;
+        QVERIFY(second.previousInstance());
+    }
+    QProcess holder;
+    holder.start("python3", {"-c", "import fcntl, os, sys, time\n"
+                                   "fd = os.open(sys.argv[1], os.O_RDWR | os.O_CREAT)\n"
+                                   "fcntl.flock(fd, fcntl.LOCK_EX)\n"
+                                   "time.sleep(30)\n",
+                             runtime.filePath("velmora.lock")});
+    QVERIFY(holder.waitForStarted());
+    QTRY_VERIFY(QtSingleInstance().previousInstance());
+    holder.kill();
+    QVERIFY(holder.waitForFinished());
+    QtSingleInstance after;
+    QVERIFY(!after.previousInstance());
 }
 
 QTEST_MAIN(TestCommands)

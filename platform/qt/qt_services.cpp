@@ -1,9 +1,15 @@
 // Velmora — the window platform's services on Qt.
 #include "platform/qt/qt_services.h"
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
+#include <QFile>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QWidget>
@@ -40,18 +46,30 @@ QtSingleInstance::QtSingleInstance()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("velmora.lock")));
-    m_lock->setStaleLockTime(0); // stale only when its holder is gone, never by age
+    m_path = QFile::encodeName(QDir(folder).filePath(QStringLiteral("velmora.lock"))).toStdString();
 }
 
-QtSingleInstance::~QtSingleInstance() = default;
+QtSingleInstance::~QtSingleInstance()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 bool QtSingleInstance::previousInstance()
 {
-    if (m_lock->isLocked() || m_lock->tryLock(0))
+    if (m_fd >= 0)
         return false;
-    // Only a live holder counts; a lock we cannot even create must not keep the program from starting.
-    return m_lock->error() == QLockFile::LockFailedError;
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A lock we cannot even create must not keep the program from starting.
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_fd = fd;
+        return false;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 } // namespace velmora

@@ -2,12 +2,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/file_dialog.h"
 #include "platform/services.h"
 
 class QFileDialog;
-class QLockFile;
 class QString;
 class QWidget;
 
@@ -33,16 +33,19 @@ private:
     bool m_ending = false;
 };
 
-// One lock per user, released by the kernel's view of the holder: a copy that crashed or was
-// killed leaves a stale lock that the next start takes over.
+// One lock per user: a lock on a file in the user's runtime folder, which the system lets go of when
+// its holder ends, however it ends, so a copy that crashed or was killed holds nothing.
 class QtSingleInstance : public SingleInstance {
 public:
     QtSingleInstance();
     ~QtSingleInstance() override;
+    QtSingleInstance(const QtSingleInstance &) = delete;
+    QtSingleInstance &operator=(const QtSingleInstance &) = delete;
     bool previousInstance() override;
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    std::string m_path;
+    int m_fd = -1; // holds the lock while open
 };
 
 class QtFilePicker : public FilePicker {
