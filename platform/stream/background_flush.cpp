@@ -1,6 +1,8 @@
 // Velmora — a file's bytes sent to the disk while more are still being written.
 #include "platform/stream/background_flush.h"
 
+#include <system_error>
+
 #include <unistd.h>
 
 namespace velmora {
@@ -11,9 +13,16 @@ void BackgroundFlush::nudge()
         std::lock_guard lock(m_mutex);
         if (m_finishing)
             return;
+        if (!m_thread.joinable()) {
+            try {
+                m_thread = std::thread([this] { loop(); });
+            } catch (const std::system_error &) {
+                // No thread to be had: the flush before the file appears does all the work.
+                m_finishing = true;
+                return;
+            }
+        }
         m_pending = true;
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { loop(); });
     }
     m_wake.notify_one();
 }

@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -260,13 +261,22 @@ bool DecodeAndWrite(Session &s, const RowTables &tables, int bandRows, const Ban
     return true;
 }
 
-// Two threads: this one decodes while the other packs or encodes and writes what came before.
+// The writing thread and the bands it takes; false when no second thread could be had.
+bool StartWriter(Session &s, int bandRows)
+{
+    s.pipe.emplace(kBandsInFlight, static_cast<std::size_t>(bandRows) * s.decoder.output_width);
+    try {
+        s.writer = std::thread(WriterThread, std::ref(s));
+    } catch (const std::system_error &) {
+        return false;
+    }
+    return true;
+}
+
+// Two threads: this one decodes while the writer packs or encodes and writes what came before.
 bool DecodeWhileWriting(Session &s, const RowTables &tables, int bandRows, const BandProgress &progress)
 {
-    const int width = static_cast<int>(s.decoder.output_width);
     const int height = static_cast<int>(s.decoder.output_height);
-    s.pipe.emplace(kBandsInFlight, static_cast<std::size_t>(bandRows) * width);
-    s.writer = std::thread(WriterThread, std::ref(s));
     for (int top = 0; top < height; top += bandRows) {
         std::optional<Band> band = s.pipe->acquire();
         if (!band)
@@ -360,7 +370,7 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
 
     s.output->flushAsItGoes();
     bool written;
-    if (request.threads >= 2 && height > bandRows) {
+    if (request.threads >= 2 && height > bandRows && StartWriter(s, bandRows)) {
         written = DecodeWhileWriting(s, tables, bandRows, progress);
     } else {
         s.band.resize(static_cast<std::size_t>(bandRows) * width);
