@@ -134,7 +134,8 @@ void TestBatchDialog::lastPassGainsGiveTheCommandLinesBytes()
 void TestBatchDialog::correctionFileAndRefusals()
 {
     QTemporaryDir dir;
-    const QString photo = WriteJpeg(dir.filePath("p.jpg"), 120, 80, 3);
+    // Two bands tall: with two cores or more, decoded on one thread while another writes it.
+    const QString photo = WriteJpeg(dir.filePath("p.jpg"), 120, 2500, 3);
     BatchDialog dialog(std::nullopt);
     QVERIFY(!Get<QRadioButton>(dialog, "useLastGains")->isEnabled());
     QVERIFY(!Get<QPushButton>(dialog, "start")->isEnabled()); // no photos yet
