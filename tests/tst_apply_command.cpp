@@ -355,7 +355,6 @@ void TestApplyCommand::messagesFollowTheLocale()
     QCOMPARE(dark.err.contains("亮度为零或负数"), chinese);
 }
 
-// An output is never written over without --overwrite, and a photo is never written over at all.
 void TestApplyCommand::oneThreadOrTwoWriteTheSameFile_data()
 {
     QTest::addColumn<QString>("format");
@@ -380,6 +379,7 @@ void TestApplyCommand::oneThreadOrTwoWriteTheSameFile()
     QVERIFY(one == Bytes(dir.filePath("2/photo." + format)));
 }
 
+// An output is never written over without --overwrite, and a photo is never written over at all.
 void TestApplyCommand::existingOutputsAndInputsAreKept()
 {
     QTemporaryDir dir;
