@@ -27,6 +27,15 @@ void BackgroundFlush::nudge()
     m_wake.notify_one();
 }
 
+BackgroundFlush::~BackgroundFlush()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending = false;
+    }
+    finish();
+}
+
 void BackgroundFlush::finish()
 {
     {

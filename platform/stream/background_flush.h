@@ -13,7 +13,7 @@ namespace velmora {
 class BackgroundFlush {
 public:
     explicit BackgroundFlush(int fd) : m_fd(fd) {}
-    ~BackgroundFlush() { finish(); }
+    ~BackgroundFlush(); // waits for a flush in progress but starts none: the file is given up
     BackgroundFlush(const BackgroundFlush &) = delete;
     BackgroundFlush &operator=(const BackgroundFlush &) = delete;
 
