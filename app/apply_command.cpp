@@ -59,21 +59,18 @@ std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts
 std::vector<FileResult> CorrectAll(const std::vector<PlannedFile> &plan, const ApplyOptions &o,
                                    const RowTables &tables, ApplyProgress &progress)
 {
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int threads = o.jobs > 0 ? o.jobs : cores;
-    const int workers = std::max(1, std::min<int>(threads, static_cast<int>(plan.size())));
-    const int threadsEach = std::max(1, threads / workers);
+    const ThreadSplit split = SplitThreads(o.jobs, plan.size());
     std::vector<FileResult> results(plan.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i; (i = next++) < plan.size();) {
             results[i] = CorrectOneFile(plan[i], o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, tables,
-                                        [&](long long b) { progress.addBytes(b); }, threadsEach);
+                                        [&](long long b) { progress.addBytes(b); }, split.threadsEach);
             progress.fileDone();
         }
     };
     std::vector<std::thread> others;
-    for (int j = 1; j < workers; ++j)
+    for (int j = 1; j < split.workers; ++j)
         others.emplace_back(work);
     work();
     for (std::thread &w : others)

@@ -5,11 +5,13 @@
 
 #include <cmath>
 #include <csignal>
+#include <thread>
 
 #include <QImageWriter>
 
 #include "fakes/file_size_limit.h"
 #include "fakes/window_rig.h"
+#include "platform/qt/batch_files.h"
 #include "ui/startup.h"
 
 using namespace velmora;
@@ -141,6 +143,8 @@ private slots:
     void refusals();
     void messagesFollowTheLocale_data();
     void messagesFollowTheLocale();
+    void threadsSpreadOverPhotos_data();
+    void threadsSpreadOverPhotos();
     void oneThreadOrTwoWriteTheSameFile_data();
     void oneThreadOrTwoWriteTheSameFile();
     void existingOutputsAndInputsAreKept();
@@ -353,6 +357,32 @@ void TestApplyCommand::messagesFollowTheLocale()
     const Ran dark = Apply({"--reference", "0,0,0", "--target", "0,0,0", "x.jpg"}, locale);
     QCOMPARE(dark.exit, 2);
     QCOMPARE(dark.err.contains("亮度为零或负数"), chinese);
+}
+
+void TestApplyCommand::threadsSpreadOverPhotos_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("photos");
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<int>("threadsEach");
+    QTest::newRow("one thread, many photos") << 1 << 16 << 1 << 1;
+    QTest::newRow("two threads, many photos") << 2 << 16 << 2 << 1;
+    QTest::newRow("two threads, one photo") << 2 << 1 << 1 << 2;
+    QTest::newRow("ten threads, five photos") << 10 << 5 << 5 << 2;
+    QTest::newRow("three threads, two photos") << 3 << 2 << 2 << 1;
+    QTest::newRow("no photos") << 4 << 0 << 1 << 4;
+}
+
+// `--jobs` counts threads: a photo each while photos last, the spare ones shared out otherwise.
+void TestApplyCommand::threadsSpreadOverPhotos()
+{
+    QFETCH(int, threads);
+    QFETCH(int, photos);
+    const ThreadSplit split = SplitThreads(threads, std::size_t(photos));
+    QTEST(split.workers, "workers");
+    QTEST(split.threadsEach, "threadsEach");
+    const ThreadSplit perCore = SplitThreads(0, 1);
+    QCOMPARE(perCore.threadsEach, int(std::max(1u, std::thread::hardware_concurrency())));
 }
 
 void TestApplyCommand::oneThreadOrTwoWriteTheSameFile_data()

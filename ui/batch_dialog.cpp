@@ -275,9 +275,8 @@ void BatchDialog::start()
     m_progress->setRange(0, static_cast<int>(m_run->plan.size()));
     m_progress->setValue(0);
 
-    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    const int jobs = std::clamp(cores, 1, static_cast<int>(m_run->plan.size()));
-    const int threadsEach = std::max(1, cores / jobs);
+    const ThreadSplit split = SplitThreads(0, m_run->plan.size());
+    const int threadsEach = split.threadsEach;
     Run *run = m_run.get();
     const auto work = [this, run, threadsEach] {
         for (std::size_t i; !run->cancelled && (i = run->next++) < run->plan.size();) {
@@ -289,8 +288,8 @@ void BatchDialog::start()
         }
         QMetaObject::invokeMethod(this, [this] { workerEnded(); }, Qt::QueuedConnection);
     };
-    m_run->workersLeft = jobs;
-    for (int j = 0; j < jobs; ++j)
+    m_run->workersLeft = split.workers;
+    for (int j = 0; j < split.workers; ++j)
         m_run->workers.emplace_back(work);
     updateState();
 }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include <sys/stat.h>
@@ -133,6 +134,14 @@ FileFailure FailureOfStream(const StreamOutcome &o)
     case OutputError::None: break;
     }
     return FileFailure::OutputWriteFailed;
+}
+
+ThreadSplit SplitThreads(int threads, std::size_t photos)
+{
+    if (threads <= 0)
+        threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int workers = static_cast<int>(std::clamp<std::size_t>(photos, 1, static_cast<std::size_t>(threads)));
+    return {workers, std::max(1, threads / workers)};
 }
 
 std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, const std::string &outFolder,

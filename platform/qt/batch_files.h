@@ -50,6 +50,14 @@ struct FileResult {
 
 FileFailure FailureOfStream(const StreamOutcome &outcome);
 
+// How `threads` (0: one per core) are spread over `photos`: a photo to each thread while there are
+// enough photos, and the spare threads to each photo otherwise.
+struct ThreadSplit {
+    int workers = 1;     // photos corrected at once
+    int threadsEach = 1; // threads each of those photos may use
+};
+ThreadSplit SplitThreads(int threads, std::size_t photos);
+
 // `addBytes` is told how much of the input is done as the photo goes. With `threads` 2 a JPEG is
 // decoded on one thread while the other writes it.
 FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash, const RowTables &tables,
