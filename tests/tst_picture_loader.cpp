@@ -21,6 +21,7 @@
 #include <QColorSpace>
 #include <QImageReader>
 
+#include "platform/qt/jpeg_decoder.h"
 #include "platform/qt/picture_loader.h"
 #include "ui/startup.h"
 
@@ -470,6 +471,10 @@ private slots:
     void jpegVerdict();
     void exifTurn_data();
     void exifTurn();
+    void twoDecoders_data();
+    void twoDecoders();
+    void twoDecodersDamaged_data();
+    void twoDecodersDamaged();
     void cmykJpeg();
     void cmykProfile_data();
     void cmykProfile();
@@ -671,6 +676,105 @@ void TestPictureLoader::exifTurn()
     QCOMPARE(loaded.image.size(), orientation >= 5 ? QSize(32, 48) : QSize(48, 32));
     const QImage reference = Reference(file, {"-auto-orient"});
     QCOMPARE(MaxDifference(loaded.image, reference), 0);
+}
+
+// Where the scan's data begins: after the start-of-scan segment.
+qsizetype ScanData(const QByteArray &jpeg)
+{
+    const qsizetype sos = jpeg.indexOf("\xFF\xDA");
+    return sos < 0 ? -1 : sos + 2 + (quint8(jpeg[sos + 2]) << 8 | quint8(jpeg[sos + 3]));
+}
+
+// Smooth like a photo, so that reading rows without decoding them costs a good deal less than
+// decoding them and two decoders split the rows; rows and columns are not whole blocks.
+QImage SplitSizedPhoto()
+{
+    QImage image(645, 1203, QImage::Format_RGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = int(state >> 29) - 4;
+            image.setPixel(x, y, qRgb(qBound(0, x * 255 / 645 + grain, 255), qBound(0, y * 255 / 1203 + grain, 255),
+                                      qBound(0, (x + y) % 256 + grain, 255)));
+        }
+    return image;
+}
+
+void TestPictureLoader::twoDecoders_data()
+{
+    QTest::addColumn<QStringList>("encoding"); // ImageMagick's options
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("4:2:0") << QStringList{"-sampling-factor", "2x2"} << 1;
+    QTest::newRow("4:4:4") << QStringList{"-sampling-factor", "1x1"} << 1;
+    QTest::newRow("4:2:2") << QStringList{"-sampling-factor", "2x1"} << 1;
+    QTest::newRow("4:4:0") << QStringList{"-sampling-factor", "1x2"} << 1;
+    QTest::newRow("4:1:1") << QStringList{"-sampling-factor", "4x1"} << 1;
+    QTest::newRow("grey") << QStringList{"-colorspace", "Gray"} << 1;
+    QTest::newRow("4:2:0, upside down") << QStringList{"-sampling-factor", "2x2"} << 3;
+    QTest::newRow("4:2:0, turned right") << QStringList{"-sampling-factor", "2x2"} << 6;
+    QTest::newRow("4:2:2, turned left") << QStringList{"-sampling-factor", "2x1"} << 8;
+}
+
+// A photo decoded by two decoders at once, each taking its own rows, has the pixels an independent
+// decoder gives, in every sampling and turn, and those of one decoder alone.
+void TestPictureLoader::twoDecoders()
+{
+    QFETCH(QStringList, encoding);
+    QFETCH(int, orientation);
+    const QByteArray plain = Convert(QStringList{"png:-"} + encoding + QStringList{"-quality", "92", "jpg:-"},
+                                     Encode(SplitSizedPhoto(), "PNG"));
+    QVERIFY(!plain.isEmpty());
+    const QByteArray bytes = orientation == 1 ? plain : AfterStart(plain, Segment(0xE1, ExifOrientation(orientation)));
+    const QString file = fixture(QStringLiteral("split.jpg"), bytes);
+    const QImage reference = Reference(file, {"-auto-orient"});
+    QVERIFY(!reference.isNull());
+
+    const DecodedJpeg one = DecodeJpeg(bytes, qint64{1} << 30, 1);
+    QCOMPARE(one.picture.problem, LoadProblem::None);
+    QCOMPARE(one.picture.image.size(), reference.size());
+    QCOMPARE(MaxDifference(one.picture.image, reference), 0);
+    // Where the second decoder starts depends on how fast each thread runs: try until it has rows.
+    int secondFrom = 0;
+    for (int attempt = 0; attempt < 50 && secondFrom == 0; ++attempt) {
+        const DecodedJpeg two = DecodeJpeg(bytes, qint64{1} << 30, 2);
+        QCOMPARE(two.picture.problem, LoadProblem::None);
+        QVERIFY(two.picture.image == one.picture.image);
+        QVERIFY(AllOpaque(two.picture.image));
+        secondFrom = two.secondDecoderFrom;
+    }
+    QVERIFY2(secondFrom > 0, "the second decoder never took any rows");
+}
+
+void TestPictureLoader::twoDecodersDamaged_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("threads");
+    const QByteArray whole = Encode(SplitSizedPhoto(), "JPG", 90);
+    const qsizetype data = ScanData(whole);
+    QVERIFY(data > 0);
+    const qsizetype length = whole.size() - 2 - data;
+    // A marker in the scan's data makes the decoder pad the rest of the picture with grey.
+    const auto marked = [&](double at) {
+        return whole.left(data + qsizetype(length * at)) + QByteArray("\xFF\xD9", 2) + whole.mid(data + qsizetype(length * at) + 2);
+    };
+    for (const int threads : {1, 2}) {
+        QTest::addRow("end marker in the top rows, %d", threads) << marked(0.1) << threads;
+        QTest::addRow("end marker in the bottom rows, %d", threads) << marked(0.9) << threads;
+        QTest::addRow("cut in the top rows, %d", threads) << whole.left(data + length / 10) << threads;
+        QTest::addRow("cut in the bottom rows, %d", threads) << whole.left(data + length * 19 / 20) << threads;
+        QTest::addRow("cut before the end marker, %d", threads) << whole.chopped(2) << threads;
+    }
+}
+
+// Damage anywhere is found whichever decoder's rows it lies in, and nothing is handed back.
+void TestPictureLoader::twoDecodersDamaged()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, threads);
+    const DecodedJpeg decoded = DecodeJpeg(bytes, qint64{1} << 30, threads);
+    QCOMPARE(decoded.picture.problem, LoadProblem::Damaged);
+    QVERIFY(decoded.picture.image.isNull());
 }
 
 // Adobe's inverted CMYK, converted without a profile, as ImageMagick converts it.

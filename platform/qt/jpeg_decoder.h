@@ -13,6 +13,7 @@ struct DecodedJpeg {
     bool profileBroken = false;  // profile segments present but not put together
     bool profileApplied = false; // CMYK pixels already brought to sRGB through iccProfile
     bool profileUnusable = false; // a CMYK file's profile Little CMS cannot use: the plain formula was used
+    int secondDecoderFrom = 0;    // the first stored row a second decoder made; 0 if one made them all
 };
 
 // CMYK and YCCK files go to sRGB through their embedded CMYK profile when Little CMS can use it,
@@ -22,6 +23,8 @@ struct DecodedJpeg {
 // warnings (stray bytes before a marker) and any data after the end marker are accepted.
 // TooLarge: the picture and the decoder's own full-size buffers exceed memoryLimitBytes; refused
 // before they are allocated.
-DecodedJpeg DecodeJpeg(const QByteArray &bytes, qint64 memoryLimitBytes);
+// With two threads or more, a large baseline photo is decoded by two decoders at once, one from the
+// top and one from further down; the pixels are the same as one decoder's.
+DecodedJpeg DecodeJpeg(const QByteArray &bytes, qint64 memoryLimitBytes, int threads);
 
 } // namespace velmora

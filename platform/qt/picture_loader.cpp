@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include <unistd.h>
 
@@ -165,7 +166,9 @@ struct Decoded {
 
 Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit)
 {
-    DecodedJpeg jpeg = DecodeJpeg(bytes, limit);
+    // A photo opened in the window has the machine to itself: every core may help decode it.
+    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    DecodedJpeg jpeg = DecodeJpeg(bytes, limit, threads);
     Decoded out{std::move(jpeg.picture)};
     if (out.picture.problem != LoadProblem::None || jpeg.profileApplied)
         return out;
