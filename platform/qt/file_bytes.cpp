@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/qt/picture_memory.h"
+
 namespace velmora {
 
 namespace {
@@ -54,6 +56,7 @@ bool ReadAll(int fd, qint64 sizeHint, qint64 maxBytes, QByteArray &bytes)
     if (::lseek(fd, 0, SEEK_SET) != 0)
         return false;
     bytes.resize(qsizetype(std::min(sizeHint, maxBytes)) + 1);
+    PrepareToFill(bytes.data(), std::size_t(bytes.size()));
     qsizetype filled = 0;
     for (;;) {
         if (filled == bytes.size()) {

@@ -119,6 +119,25 @@ QImage AllocatePicture(QSize size, QImage::Format format)
     return image;
 }
 
+void PrepareToFill(char *data, std::size_t size)
+{
+    constexpr std::size_t kPage = 4096;
+    if (size < std::size_t{1} << 20) // a few faults: not worth two calls
+        return;
+    const auto from = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t to = from + size;
+    const std::uintptr_t hugeFrom = (from + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
+    const std::uintptr_t hugeTo = to & ~(std::uintptr_t{kHugePage} - 1);
+    if (hugeTo > hugeFrom)
+        ::madvise(reinterpret_cast<void *>(hugeFrom), hugeTo - hugeFrom, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+    const std::uintptr_t pageFrom = (from + kPage - 1) & ~(std::uintptr_t{kPage} - 1);
+    const std::uintptr_t pageTo = to & ~(std::uintptr_t{kPage} - 1);
+    if (pageTo > pageFrom)
+        ::madvise(reinterpret_cast<void *>(pageFrom), pageTo - pageFrom, MADV_POPULATE_WRITE);
+#endif
+}
+
 QImage TakeOverPicture(const QImage &picture, QSize size, QImage::Format format)
 {
     if (!picture.isDetached() || size.isEmpty())
