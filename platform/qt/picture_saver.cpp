@@ -2,17 +2,18 @@
 #include "platform/qt/picture_saver.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageWriter>
-#include <QtEndian>
 
 #include "platform/qt/atomic_file.h"
 #include "platform/qt/jpeg_writer.h"
 #include "platform/qt/metadata_copy.h"
+#include "platform/stream/bitmap_rows.h"
 
 namespace velmora {
 
@@ -21,44 +22,6 @@ namespace {
 constexpr qint64 kMegabyte = 1024 * 1024;
 constexpr int kWebpMaxSide = 16383;
 constexpr int kJpegMaxSide = 65500;
-
-QByteArray BitmapHeader(int width, int height, quint32 imageBytes)
-{
-    QByteArray header(54, '\0');
-    auto put32 = [&](int at, quint32 v) { qToLittleEndian<quint32>(v, header.data() + at); };
-    auto put16 = [&](int at, quint16 v) { qToLittleEndian<quint16>(v, header.data() + at); };
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(2, 54 + imageBytes);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<quint32>(width));
-    put32(22, static_cast<quint32>(height)); // positive: rows bottom-up
-    put16(26, 1);
-    put16(28, 24);
-    put32(34, imageBytes);
-    put32(38, 3780); // 96 pixels per inch
-    put32(42, 3780);
-    return header;
-}
-
-// One bitmap row from 0xFFRRGGBB pixels: blue, green, red bytes, four pixels to three words.
-void PackBitmapRow(const quint32 *in, int width, char *out)
-{
-    int x = 0;
-    for (; x + 4 <= width; x += 4, out += 12) {
-        const quint32 p0 = in[x] & 0xFFFFFF, p1 = in[x + 1] & 0xFFFFFF, p2 = in[x + 2] & 0xFFFFFF,
-                      p3 = in[x + 3] & 0xFFFFFF;
-        qToLittleEndian<quint32>(p0 | p1 << 24, out);
-        qToLittleEndian<quint32>(p1 >> 8 | p2 << 16, out + 4);
-        qToLittleEndian<quint32>(p2 >> 16 | p3 << 8, out + 8);
-    }
-    for (; x < width; ++x, out += 3) {
-        out[0] = static_cast<char>(in[x]);
-        out[1] = static_cast<char>(in[x] >> 8);
-        out[2] = static_cast<char>(in[x] >> 16);
-    }
-}
 
 QImage Opaque32(const QImage &source)
 {
@@ -126,29 +89,29 @@ SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path)
 SaveOutcome SaveBitmap(const QImage &source, const QString &path)
 {
     const QImage image = Opaque32(source);
-    const int width = image.width();
-    const int height = image.height();
-    const qint64 rowBytes = (qint64{width} * 3 + 3) & ~qint64{3};
-    if (width <= 0 || height <= 0 || rowBytes * height > 0xFFFFFFFFLL - 54)
+    const std::optional<BitmapLayout> layout = LayOutBitmap(image.width(), image.height());
+    if (!layout)
         return {SaveProblem::TooLargeForFormat};
 
     AtomicFile file(path);
     if (SaveOutcome opened = file.open(); !opened.ok())
         return opened;
-    const QByteArray header = BitmapHeader(width, height, static_cast<quint32>(rowBytes * height));
-    if (SaveOutcome wrote = file.write(header.constData(), header.size()); !wrote.ok())
+    const auto header = BitmapHeader(*layout);
+    if (SaveOutcome wrote = file.write(reinterpret_cast<const char *>(header.data()), qint64(header.size()));
+        !wrote.ok())
         return wrote;
 
     // Rows go out in batches of about a megabyte: few system calls, little extra memory.
+    const qint64 rowBytes = layout->rowBytes;
     const int rowsPerBatch = static_cast<int>(std::max<qint64>(1, kMegabyte / rowBytes));
-    std::vector<char> batch(static_cast<std::size_t>(rowBytes * rowsPerBatch), '\0');
+    std::vector<std::uint8_t> batch(static_cast<std::size_t>(rowBytes * rowsPerBatch), 0);
     qint64 sinceWriteback = 0;
-    for (int y = height - 1; y >= 0;) {
-        char *out = batch.data();
+    for (int y = layout->height - 1; y >= 0;) {
+        std::uint8_t *out = batch.data();
         int rows = 0;
         for (; rows < rowsPerBatch && y >= 0; ++rows, --y, out += rowBytes)
-            PackBitmapRow(reinterpret_cast<const quint32 *>(image.constScanLine(y)), width, out);
-        if (SaveOutcome wrote = file.write(batch.data(), rowBytes * rows); !wrote.ok())
+            PackBitmapRow(reinterpret_cast<const std::uint32_t *>(image.constScanLine(y)), layout->width, out);
+        if (SaveOutcome wrote = file.write(reinterpret_cast<const char *>(batch.data()), rowBytes * rows); !wrote.ok())
             return wrote;
         // Writing out early leaves the final flush little to wait for.
         sinceWriteback += rowBytes * rows;
