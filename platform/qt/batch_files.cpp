@@ -211,7 +211,7 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
     // The loader reads the file once and refuses what is not a picture, a FIFO included.
     const FileFailure failure = CorrectWholePicture(QFile::decodeName(file.input.c_str()),
                                                     QFile::decodeName(file.output.c_str()), tables, file.format,
-                                                    quality, clash == NameClash::Replace);
+                                                    quality, clash == NameClash::Replace, threads);
     addBytes(file.bytes);
     return {failure, {}};
 }

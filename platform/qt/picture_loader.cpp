@@ -164,10 +164,8 @@ struct Decoded {
     LoadWarning warning = LoadWarning::None;
 };
 
-Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit)
+Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit, int threads)
 {
-    // A photo opened in the window has the machine to itself: every core may help decode it.
-    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
     DecodedJpeg jpeg = DecodeJpeg(bytes, limit, threads);
     Decoded out{std::move(jpeg.picture)};
     if (out.picture.problem != LoadProblem::None || jpeg.profileApplied)
@@ -184,12 +182,12 @@ Decoded DecodeJpegWithProfile(const QByteArray &bytes, qint64 limit)
 }
 
 // Each format by what its bytes say it is.
-Decoded DecodeBytes(const QByteArray &bytes, qint64 limit)
+Decoded DecodeBytes(const QByteArray &bytes, qint64 limit, int threads)
 {
     const Kind kind = Sniff(bytes);
     switch (kind) {
     case Kind::Unknown: return {{{}, LoadProblem::NotAPicture, {}}};
-    case Kind::Jpeg: return DecodeJpegWithProfile(bytes, limit);
+    case Kind::Jpeg: return DecodeJpegWithProfile(bytes, limit, threads);
     case Kind::Bmp: return {DecodeBmp(bytes, limit)};
     case Kind::Gif:
         if (!GifFirstFrameComplete(bytes))
@@ -227,14 +225,17 @@ qint64 PictureMemoryLimit() { return qint64{QImageReader::allocationLimit()} * k
 
 LoadedPicture LoadPicture(const QString &path) { return LoadPicture(QFile::encodeName(path)); }
 
-LoadedPicture LoadPicture(const QByteArray &localName)
+LoadedPicture LoadPicture(const QByteArray &localName, int threads)
 {
     const qint64 limit = PictureMemoryLimit();
     FileBytes file = ReadFileOnce(localName, limit);
     if (file.problem != LoadProblem::None)
         return {{}, file.problem, {}, {}, {}};
     // The file's bytes stay in memory through the decode: they count against the limit too.
-    Decoded decoded = DecodeBytes(file.bytes, limit - file.bytes.size());
+    // A photo opened in the window has the machine to itself: every core may help decode it.
+    if (threads <= 0)
+        threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    Decoded decoded = DecodeBytes(file.bytes, limit - file.bytes.size(), threads);
     DecodedPicture &picture = decoded.picture;
     if (picture.problem != LoadProblem::None)
         return {{}, picture.problem, picture.declaredSize, {}, {}};

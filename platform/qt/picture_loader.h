@@ -29,7 +29,8 @@ qint64 PictureMemoryLimit();
 // BMP, JPEG, GIF (first frame), ICO (largest image), PNG, TIFF and WebP, upright by the EXIF
 // orientation, converted to sRGB from an embedded colour profile. The file is named by its bytes
 // as the system knows them, so names in any encoding open; it is read once and decoded from memory.
-LoadedPicture LoadPicture(const QByteArray &localName);
+// `threads`: how many threads may decode it (a large JPEG uses two); 0 for every core.
+LoadedPicture LoadPicture(const QByteArray &localName, int threads = 0);
 LoadedPicture LoadPicture(const QString &path);
 
 } // namespace velmora

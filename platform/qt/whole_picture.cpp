@@ -71,9 +71,9 @@ QImage Opaque(QImage picture)
 } // namespace
 
 FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
-                                PictureFormat format, int quality, bool replace)
+                                PictureFormat format, int quality, bool replace, int threads)
 {
-    LoadedPicture loaded = LoadPicture(QFile::encodeName(input));
+    LoadedPicture loaded = LoadPicture(QFile::encodeName(input), threads);
     if (loaded.problem != LoadProblem::None)
         return LoadFailure(loaded.problem);
     QImage image = Opaque(std::move(loaded.image));
