@@ -110,7 +110,6 @@ struct Decoder {
     jpeg_decompress_struct cinfo{};
     ErrorManager err;
     std::vector<uchar> strip;
-    bool failed = false;
 
     Decoder()
     {
@@ -143,6 +142,7 @@ struct Session {
     DecodedJpeg result;
     // A second decoder that takes the lower rows, where the picture is worth splitting.
     Decoder bottom;
+    bool bottomFailed = false; // read only after its thread is joined
     std::optional<RowSplit> split;
     std::thread bottomThread;
 };
@@ -311,7 +311,7 @@ bool DecodeBottom(Session &s, const QByteArray &bytes)
 void RunBottom(Session &s, const QByteArray &bytes)
 {
     if (!DecodeBottom(s, bytes)) {
-        s.bottom.failed = true;
+        s.bottomFailed = true;
         s.split->stop();
     }
 }
@@ -419,12 +419,12 @@ DecodedJpeg DecodeJpeg(const QByteArray &bytes, qint64 memoryLimitBytes, int thr
         if (!decoded)
             s.split->stop();
         s.bottomThread.join();
-        decoded = decoded && !s.bottom.failed;
+        decoded = decoded && !s.bottomFailed;
     }
     if (!decoded) {
         LoadProblem problem = s.result.picture.problem;
         if (problem == LoadProblem::None)
-            problem = FailureProblem(s.bottom.failed ? s.bottom.err : s.top.err);
+            problem = FailureProblem(s.bottomFailed ? s.bottom.err : s.top.err);
         return {{{}, problem, s.result.picture.declaredSize}, {}, false};
     }
     s.result.picture.image = std::move(s.image);
