@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace velmora {
@@ -22,12 +23,25 @@ QStringList Families(Face face)
     return {};
 }
 
+// The first of a face's families that is installed, alone: a list of families makes Qt look up
+// every other face the system could fall back on for each font as it is first used (a sorted
+// font list per face and script), where one family defers that to a glyph the face lacks.
+QStringList InstalledFamilies(Face face)
+{
+    static const QStringList installed = QFontDatabase::families();
+    const QStringList wanted = Families(face);
+    for (const QString &family : wanted)
+        if (installed.contains(family))
+            return {family};
+    return wanted;
+}
+
 } // namespace
 
 QFont Typeface(Face face, double points, QFont::Weight weight)
 {
     QFont font;
-    font.setFamilies(Families(face));
+    font.setFamilies(InstalledFamilies(face));
     font.setPixelSize(static_cast<int>(std::lround(points * 96 / 72)));
     font.setWeight(weight);
     font.setStyleStrategy(QFont::PreferAntialias);
