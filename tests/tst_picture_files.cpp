@@ -10,6 +10,7 @@
 #include "platform/qt/picture_box.h"
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/picture_saver.h"
+#include "platform/stream/bitmap_rows.h"
 #include "ui/startup.h"
 #include "ui/window_texts.h"
 
@@ -54,6 +55,8 @@ private slots:
     void largePhotoOpens();
     void savedBitmapRoundTrip_data();
     void savedBitmapRoundTrip();
+    void packedRowHoldsEachPixel_data();
+    void packedRowHoldsEachPixel();
     void failedSaveKeepsExistingFile();
     void saveIntoMissingFolder();
 };
@@ -159,6 +162,8 @@ void TestPictureFiles::savedBitmapRoundTrip_data()
     QTest::newRow("rows aligned") << QSize(4, 2);
     QTest::newRow("one pixel") << QSize(1, 1);
     QTest::newRow("wide") << QSize(1001, 7);
+    QTest::newRow("sixteen wide") << QSize(16, 2);
+    QTest::newRow("seventeen wide") << QSize(17, 2);
 }
 
 // A 24-bit uncompressed bottom-up bitmap that reads back pixel for pixel.
@@ -189,6 +194,34 @@ void TestPictureFiles::savedBitmapRoundTrip()
     const QImage back(path);
     QCOMPARE(back.convertToFormat(QImage::Format_RGB32), image);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.bmp"});
+}
+
+void TestPictureFiles::packedRowHoldsEachPixel_data()
+{
+    QTest::addColumn<int>("width");
+    for (int width : {1, 3, 4, 5, 15, 16, 17, 31, 32, 33, 47, 48, 49, 1001})
+        QTest::newRow(qPrintable(QStringLiteral("%1 wide").arg(width))) << width;
+}
+
+// Every pixel's own blue, green and red, whatever its fourth byte holds, and not a byte beyond.
+void TestPictureFiles::packedRowHoldsEachPixel()
+{
+    QFETCH(int, width);
+    QRandomGenerator random(width);
+    std::vector<quint32> pixels(static_cast<size_t>(width));
+    for (quint32 &p : pixels)
+        p = random.generate();
+    constexpr quint8 kUntouched = 0xA5;
+    std::vector<quint8> out(static_cast<size_t>(width) * 3 + 16, kUntouched);
+    PackBitmapRow(pixels.data(), width, out.data());
+    for (int x = 0; x < width; ++x) {
+        const quint32 p = pixels[size_t(x)];
+        const quint8 *bgr = out.data() + 3 * x;
+        QVERIFY2(bgr[0] == quint8(p) && bgr[1] == quint8(p >> 8) && bgr[2] == quint8(p >> 16),
+                 qPrintable(QStringLiteral("pixel %1").arg(x)));
+    }
+    for (size_t i = size_t(width) * 3; i < out.size(); ++i)
+        QCOMPARE(out[i], kUntouched);
 }
 
 // A save that cannot complete leaves the earlier file as it was, and no half-written file beside it.
