@@ -16,11 +16,12 @@
 #include "bench_picture.h"
 #include "bench_timing.h"
 #include "core/correction_rule.h"
-#include "fakes/fake_services.h"
-#include "platform/qt/picture_box.h"
-#include "platform/qt/qt_services.h"
-#include "ui/main_form.h"
-#include "ui/startup.h"
+#include "support/fake_services.h"
+#include "ui/widgets/picture_box.h"
+#include "ui/desktop/qt_services.h"
+#include "ui/window/main_form.h"
+#include "picture/process_setup.h"
+#include "ui/desktop/startup.h"
 
 using namespace velmora;
 
@@ -158,7 +159,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ConfigureApplication();
+    ConfigureProcess(); ConfigureApplication();
     std::printf("Velmora correction benchmark: %dx%d RGB32 (%.0f MB), median of %d interleaved rounds after %d warm-up\n", kWidth,
                 kHeight, kWidth * double{kHeight} * 4 / 1e6, kRepetitions, kWarmUps);
     std::printf("platform: %s, style: %s, load before: %s\n\n", qPrintable(QGuiApplication::platformName()),

@@ -11,7 +11,7 @@
 #include <QCoreApplication>
 
 #include "bench_timing.h"
-#include "platform/qt/picture_loader.h"
+#include "picture/picture_loader.h"
 
 using namespace velmora;
 

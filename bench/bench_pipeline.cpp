@@ -11,8 +11,8 @@
 
 #include "bench_picture.h"
 #include "bench_timing.h"
-#include "platform/qt/picture_loader.h"
-#include "platform/qt/picture_saver.h"
+#include "picture/picture_loader.h"
+#include "picture/picture_saver.h"
 
 using namespace velmora;
 

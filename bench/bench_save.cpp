@@ -18,8 +18,8 @@
 
 #include "bench_picture.h"
 #include "bench_timing.h"
-#include "platform/qt/background_save.h"
-#include "platform/qt/picture_saver.h"
+#include "picture/background_save.h"
+#include "picture/picture_saver.h"
 
 using namespace velmora;
 

@@ -10,12 +10,13 @@
 
 #include "bench_picture.h"
 #include "bench_timing.h"
-#include "fakes/fake_services.h"
-#include "platform/qt/picture_box.h"
-#include "platform/qt/picture_pyramid.h"
-#include "platform/qt/qt_services.h"
-#include "ui/main_form.h"
-#include "ui/startup.h"
+#include "support/fake_services.h"
+#include "ui/widgets/picture_box.h"
+#include "ui/widgets/picture_pyramid.h"
+#include "ui/desktop/qt_services.h"
+#include "ui/window/main_form.h"
+#include "picture/process_setup.h"
+#include "ui/desktop/startup.h"
 
 using namespace velmora;
 
@@ -67,7 +68,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ConfigureApplication();
+    ConfigureProcess(); ConfigureApplication();
     std::printf("Velmora view benchmark: %dx%d photo, fitted in its area; median of %d runs after %d warm-ups\n"
                 "platform: %s; a frame is %.0f ms\n\n",
                 kWidth, kHeight, kRepetitions, kWarmUps, qPrintable(QGuiApplication::platformName()), kFrameMs);

@@ -22,7 +22,7 @@
 
 #include "core/correction_file.h"
 #include "core/gain_table.h"
-#include "platform/stream/bitmap_rows.h"
+#include "io/bitmap_rows.h"
 
 using namespace velmora;
 

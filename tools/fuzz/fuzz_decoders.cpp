@@ -5,10 +5,10 @@
 
 #include <QByteArray>
 
-#include "platform/qt/bmp_decoder.h"
-#include "platform/qt/gif_check.h"
-#include "platform/qt/tiff_decoder.h"
-#include "platform/qt/png_decoder.h"
+#include "picture/bmp_decoder.h"
+#include "picture/gif_check.h"
+#include "picture/tiff_decoder.h"
+#include "picture/png_decoder.h"
 
 using namespace velmora;
 

@@ -47,8 +47,8 @@ convert "$out/d.png" -transparent blue PNG48:"$out/corpus/trns16.png"
 convert "$out/d.png" -profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc PNG48:"$out/corpus/icc16.png"
 flags=(-std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
 clang++ "${flags[@]}" -DVELMORA_FUZZING $(pkg-config --cflags Qt6Gui libtiff-4 libpng) tools/fuzz/fuzz_decoders.cpp \
-    platform/qt/bmp_decoder.cpp platform/qt/gif_check.cpp platform/qt/tiff_decoder.cpp platform/qt/png_decoder.cpp \
-    platform/qt/picture_memory.cpp $(pkg-config --libs Qt6Gui libtiff-4 libpng) -o "$out/fuzz_decoders"
+    picture/bmp_decoder.cpp picture/gif_check.cpp picture/tiff_decoder.cpp picture/png_decoder.cpp \
+    picture/picture_memory.cpp $(pkg-config --libs Qt6Gui libtiff-4 libpng) -o "$out/fuzz_decoders"
 # First every cut and every single-byte change (to 0x00, 0xFF and inverted) of each seed...
 mkdir -p "$out/variants"
 python3 - "$out/corpus" "$out/variants" <<'PY'

@@ -1,0 +1,219 @@
+// Velmora — one correction over many photos.
+#include "batch/batch_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <set>
+#include <thread>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QImageReader>
+#include <QString>
+
+#include "picture/picture_loader.h"
+
+namespace velmora {
+
+namespace {
+
+const std::string kDefaultFolder = "已校正";
+
+std::string FolderOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string StemOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+std::string SuffixOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return path.substr(dot);
+}
+
+bool MakeFolders(const std::string &folder)
+{
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const std::string parent = FolderOf(folder);
+    if (parent != folder && !MakeFolders(parent))
+        return false;
+    return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+std::string Canonical(const std::string &folder)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(folder.c_str(), resolved) ? std::string(resolved) : folder;
+}
+
+using FileId = std::pair<dev_t, ino_t>;
+
+bool Exists(const std::string &path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// "folder/photo (2).jpg" for "folder/photo.jpg": the first number whose name is free.
+std::string Numbered(const std::string &path, const std::set<std::string> &taken)
+{
+    const auto dot = path.rfind('.');
+    for (int n = 2;; ++n) {
+        const std::string candidate = path.substr(0, dot) + " (" + std::to_string(n) + ")" + path.substr(dot);
+        if (!taken.count(candidate) && !Exists(candidate))
+            return candidate;
+    }
+}
+
+} // namespace
+
+std::optional<PictureFormat> FormatFromName(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (!name.empty() && name.front() == '.')
+        name.erase(0, 1);
+    if (name == "jpg" || name == "jpeg")
+        return PictureFormat::Jpeg;
+    if (name == "png")
+        return PictureFormat::Png;
+    if (name == "tif" || name == "tiff")
+        return PictureFormat::Tiff;
+    if (name == "webp")
+        return PictureFormat::Webp;
+    if (name == "bmp")
+        return PictureFormat::Bmp;
+    return std::nullopt;
+}
+
+const char *FormatSuffix(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Bmp: return ".bmp";
+    case PictureFormat::Jpeg: return ".jpg";
+    case PictureFormat::Png: return ".png";
+    case PictureFormat::Tiff: return ".tif";
+    case PictureFormat::Webp: return ".webp";
+    }
+    return ".png";
+}
+
+FileFailure FailureOfStream(const StreamOutcome &o)
+{
+    switch (o.result) {
+    case StreamResult::Written:
+    case StreamResult::NeedsWholeLoad: return FileFailure::None;
+    case StreamResult::Unreadable: return FileFailure::Unreadable;
+    case StreamResult::NotJpeg: return FileFailure::NotAPicture;
+    case StreamResult::Damaged: return FileFailure::Damaged;
+    case StreamResult::TooLarge: return FileFailure::TooLarge;
+    case StreamResult::OutputFailed: break;
+    }
+    switch (o.output) {
+    case OutputError::Exists: return FileFailure::OutputExists;
+    case OutputError::CannotCreate: return FileFailure::OutputNotWritable;
+    case OutputError::WriteFailed:
+    case OutputError::None: break;
+    }
+    return FileFailure::OutputWriteFailed;
+}
+
+ThreadSplit SplitThreads(int threads, std::size_t photos)
+{
+    if (threads <= 0)
+        threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int workers = static_cast<int>(std::clamp<std::size_t>(photos, 1, static_cast<std::size_t>(threads)));
+    return {workers, std::max(1, threads / workers)};
+}
+
+std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, const std::string &outFolder,
+                                     std::optional<PictureFormat> format, NameClash clash)
+{
+    std::vector<PlannedFile> plan;
+    std::set<FileId> inputs;
+    for (const std::string &input : files) {
+        struct stat st {};
+        PlannedFile file{input, {}, PictureFormat::Png, 0, FileFailure::None};
+        if (::stat(input.c_str(), &st) == 0) {
+            inputs.insert({st.st_dev, st.st_ino});
+            file.bytes = st.st_size;
+        }
+        file.format = format ? *format : FormatFromName(SuffixOf(input)).value_or(PictureFormat::Png);
+        const std::string folder = outFolder.empty() ? FolderOf(input) + "/" + kDefaultFolder : outFolder;
+        if (!MakeFolders(folder))
+            file.failure = FileFailure::NoOutputFolder;
+        else
+            file.output = Canonical(folder) + "/" + StemOf(input) + FormatSuffix(file.format);
+        plan.push_back(std::move(file));
+    }
+    std::set<std::string> taken;
+    for (PlannedFile &file : plan) {
+        if (file.failure != FileFailure::None)
+            continue;
+        struct stat st {};
+        const bool exists = ::stat(file.output.c_str(), &st) == 0;
+        if (clash == NameClash::Number && (exists || taken.count(file.output)))
+            file.output = Numbered(file.output, taken);
+        else if (exists && inputs.count({st.st_dev, st.st_ino}))
+            file.failure = FileFailure::WouldReplaceInput;
+        else if (taken.count(file.output))
+            file.failure = FileFailure::SameOutputTwice;
+        taken.insert(file.output);
+    }
+    return plan;
+}
+
+FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash, const RowTables &tables,
+                          const std::function<void(long long)> &addBytes, int threads)
+{
+    if (file.failure != FileFailure::None)
+        return {file.failure, {}};
+    if (::access(file.input.c_str(), R_OK) != 0)
+        return {FileFailure::Unreadable, {}};
+    if (file.format == PictureFormat::Bmp || file.format == PictureFormat::Jpeg) {
+        if (LooksLikeJpeg(file.input)) {
+            const bool replace = clash == NameClash::Replace;
+            StreamRequest request{file.input, file.output, replace,
+                                  file.format == PictureFormat::Bmp ? StreamFormat::Bitmap : StreamFormat::Jpeg,
+                                  quality, PictureMemoryLimit(), threads};
+            long long reported = 0;
+            const StreamOutcome outcome = CorrectJpegFile(request, tables, [&](double done) {
+                const auto now = static_cast<long long>(done * static_cast<double>(file.bytes));
+                addBytes(now - reported);
+                reported = now;
+            });
+            if (outcome.result != StreamResult::NeedsWholeLoad) {
+                addBytes(file.bytes - reported);
+                return {FailureOfStream(outcome), {}};
+            }
+        }
+    }
+    if (clash != NameClash::Replace && Exists(file.output))
+        return {FileFailure::OutputExists, {}};
+    // The loader reads the file once and refuses what is not a picture, a FIFO included.
+    const FileFailure failure = CorrectWholePicture(QFile::decodeName(file.input.c_str()),
+                                                    QFile::decodeName(file.output.c_str()), tables, file.format,
+                                                    quality, clash == NameClash::Replace, threads);
+    addBytes(file.bytes);
+    return {failure, {}};
+}
+
+} // namespace velmora

@@ -1,0 +1,38 @@
+// Velmora — why a photo or a correction file was refused, in the words both the window and the
+// command line use.
+#include "batch/failure_texts.h"
+
+namespace velmora::text {
+
+std::string FileFailureText(FileFailure failure)
+{
+    switch (failure) {
+    case FileFailure::Unreadable: return "文件不存在或无法读取";
+    case FileFailure::NotAPicture: return "不是可识别的图片格式";
+    case FileFailure::Damaged: return "图片数据已损坏或不完整";
+    case FileFailure::TooLarge: return "图片太大，无法处理";
+    case FileFailure::OutputExists: return "输出文件已存在（用 --overwrite 允许替换）";
+    case FileFailure::OutputNotWritable: return "无法在输出文件夹中写入文件（没有权限或文件夹不存在）";
+    case FileFailure::OutputWriteFailed: return "写入文件失败，磁盘可能已满";
+    case FileFailure::WouldReplaceInput: return "输出会替换原照片，已跳过";
+    case FileFailure::SameOutputTwice: return "另一张照片的输出文件同名，已跳过";
+    case FileFailure::NoOutputFolder: return "无法创建输出文件夹";
+    case FileFailure::None:
+    case FileFailure::Described: break;
+    }
+    return {};
+}
+
+std::string CorrectionFileText(CorrectionFileError error)
+{
+    switch (error) {
+    case CorrectionFileError::NotACorrection:
+    case CorrectionFileError::TooLong: return "不是 Velmora 校正量文件";
+    case CorrectionFileError::NewerVersion: return "由更新版本的 Velmora 写出，本版本无法读取";
+    case CorrectionFileError::NoGains: return "文件中没有增益";
+    case CorrectionFileError::BadNumbers: return "文件中的数值不正确";
+    }
+    return {};
+}
+
+} // namespace velmora::text

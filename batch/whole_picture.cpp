@@ -1,0 +1,89 @@
+// Velmora — a picture corrected whole.
+#include "batch/whole_picture.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include "picture/picture_loader.h"
+#include "picture/picture_saver.h"
+
+namespace velmora {
+
+namespace {
+
+SaveFormat FormatFor(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Bmp: return SaveFormat::Bmp;
+    case PictureFormat::Jpeg: return SaveFormat::Jpeg;
+    case PictureFormat::Png: return SaveFormat::Png;
+    case PictureFormat::Tiff: return SaveFormat::Tiff;
+    case PictureFormat::Webp: return SaveFormat::WebP;
+    }
+    return SaveFormat::Png;
+}
+
+FileFailure LoadFailure(LoadProblem problem)
+{
+    switch (problem) {
+    case LoadProblem::None: return FileFailure::None;
+    case LoadProblem::NotAPicture: return FileFailure::NotAPicture;
+    case LoadProblem::Damaged: return FileFailure::Damaged;
+    case LoadProblem::TooLarge: return FileFailure::TooLarge;
+    case LoadProblem::Missing:
+    case LoadProblem::NotAFile:
+    case LoadProblem::Unreadable: break;
+    }
+    return FileFailure::Unreadable;
+}
+
+FileFailure SaveFailure(const SaveOutcome &outcome)
+{
+    switch (outcome.problem) {
+    case SaveProblem::None: return FileFailure::None;
+    case SaveProblem::IsFolder:
+    case SaveProblem::ReadOnlyFile:
+    case SaveProblem::NoPermission:
+    case SaveProblem::NoFolder:
+    case SaveProblem::ReadOnlyDisk:
+    case SaveProblem::NameTooLong: return FileFailure::OutputNotWritable;
+    default: break;
+    }
+    return FileFailure::OutputWriteFailed;
+}
+
+// As the window shows a picture: opaque 0xFFRRGGBB, transparent parts laid over white.
+QImage Opaque(QImage picture)
+{
+    if (picture.hasAlphaChannel()) {
+        QImage opaque(picture.size(), QImage::Format_RGB32);
+        opaque.fill(Qt::white);
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, picture);
+        return opaque;
+    }
+    if (picture.format() != QImage::Format_RGB32)
+        picture.convertTo(QImage::Format_RGB32);
+    return picture;
+}
+
+} // namespace
+
+FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
+                                PictureFormat format, int quality, bool replace, int threads)
+{
+    LoadedPicture loaded = LoadPicture(QFile::encodeName(input), threads);
+    if (loaded.problem != LoadProblem::None)
+        return LoadFailure(loaded.problem);
+    QImage image = Opaque(std::move(loaded.image));
+    for (int y = 0; y < image.height(); ++y)
+        MapRow(reinterpret_cast<std::uint32_t *>(image.scanLine(y)), image.width(), tables);
+    if (!replace && QFile::exists(output))
+        return FileFailure::OutputExists;
+    SaveOptions options;
+    options.jpegQuality = quality;
+    return SaveFailure(SavePicture({image, output, FormatFor(format), options, loaded.encoded}));
+}
+
+} // namespace velmora

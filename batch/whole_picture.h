@@ -1,0 +1,20 @@
+// Velmora — a picture corrected whole, for the files that cannot be corrected in bands: loaded by
+// the window's own loader, mapped through the gain tables, saved by the window's own saver with the
+// photo's camera data and sRGB profile.
+#pragma once
+
+#include <QString>
+
+#include "core/gain_table.h"
+#include "batch/file_failure.h"
+
+namespace velmora {
+
+enum class PictureFormat { Bmp, Jpeg, Png, Tiff, Webp };
+
+// None on success. An existing output is kept unless `replace`; `quality` is the JPEG quality;
+// `threads` may decode the photo.
+FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
+                                PictureFormat format, int quality, bool replace, int threads);
+
+} // namespace velmora

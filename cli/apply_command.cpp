@@ -1,0 +1,144 @@
+// Velmora — `velmora apply`.
+#include "cli/apply_command.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <QCoreApplication>
+
+#include "cli/apply_progress.h"
+#include "cli/apply_texts.h"
+#include "core/correction_file.h"
+#include "core/correction_rule.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kRefused = 2;
+
+void Complain(const std::string &message) { std::fprintf(stderr, "velmora apply: %s\n", message.c_str()); }
+
+// The gains the options name, or the message that refuses them.
+std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts &texts)
+{
+    if (o.gains)
+        return *o.gains;
+    if (!o.correctionFile.empty()) {
+        std::ifstream in(o.correctionFile, std::ios::binary);
+        std::string text;
+        // One byte past the limit is enough to know the file is not ours.
+        text.resize(kCorrectionFileMaxBytes + 1);
+        if (!in || (in.read(text.data(), static_cast<std::streamsize>(text.size())), in.bad()))
+            return texts.correctionUnreadable(o.correctionFile);
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        const auto record = ReadCorrection(text);
+        if (const auto *error = std::get_if<CorrectionFileError>(&record))
+            return texts.correctionFile(o.correctionFile, *error);
+        return std::get<CorrectionRecord>(record).gains;
+    }
+    const auto rule = GainsFromDifferences(*o.target, DifferencesBetween(*o.reference, *o.target));
+    if (const auto *refusal = std::get_if<Refusal>(&rule))
+        return texts.refusal(*refusal);
+    return std::get<Gains>(rule);
+}
+
+// `--jobs` threads in all: one a photo while there are enough photos, two for a photo otherwise.
+std::vector<FileResult> CorrectAll(const std::vector<PlannedFile> &plan, const ApplyOptions &o,
+                                   const RowTables &tables, ApplyProgress &progress)
+{
+    const ThreadSplit split = SplitThreads(o.jobs, plan.size());
+    std::vector<FileResult> results(plan.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i; (i = next++) < plan.size();) {
+            results[i] = CorrectOneFile(plan[i], o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, tables,
+                                        [&](long long b) { progress.addBytes(b); }, split.threadsEach);
+            progress.fileDone();
+        }
+    };
+    std::vector<std::thread> others;
+    for (int j = 1; j < split.workers; ++j)
+        others.emplace_back(work);
+    work();
+    for (std::thread &w : others)
+        w.join();
+    return results;
+}
+
+// Each photo's decoder and band buffers are the size of the last one's. Left to its defaults, malloc
+// maps them afresh and unmaps them after every photo, and fresh pages cost a fault each (dearly in a
+// virtual machine); kept in the heap, the next photo reuses them.
+void KeepFreedBuffers()
+{
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
+} // namespace
+
+int RunApplyCommand(int argc, char *argv[])
+{
+    KeepFreedBuffers();
+    const ApplyTexts texts = ApplyTexts::FromEnvironment();
+    const auto parsed = ParseApplyArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto *problem = std::get_if<ApplyProblem>(&parsed)) {
+        Complain(texts.problem(*problem));
+        Complain(texts.seeHelp());
+        return kRefused;
+    }
+    const ApplyOptions &options = std::get<ApplyOptions>(parsed);
+    if (options.help) {
+        std::fputs(texts.help().c_str(), stdout);
+        return 0;
+    }
+    const auto gains = GainsOf(options, texts);
+    if (const auto *message = std::get_if<std::string>(&gains)) {
+        Complain(*message);
+        return kRefused;
+    }
+    const RowTables tables = MakeRowTables(std::get<Gains>(gains));
+
+    // Qt's picture readers, for the files that are not corrected in bands; no display is opened.
+    int qtArgc = 1;
+    QCoreApplication application(qtArgc, argv);
+
+    const std::vector<PlannedFile> plan =
+        PlanOutputs(options.files, options.outFolder, options.format, options.overwrite ? NameClash::Replace : NameClash::Refuse);
+    long long totalBytes = 0;
+    for (const PlannedFile &f : plan)
+        totalBytes += f.bytes;
+    std::vector<FileResult> results;
+    double seconds = 0;
+    {
+        ApplyProgress progress(texts, ::isatty(STDOUT_FILENO) != 0, static_cast<int>(plan.size()), totalBytes);
+        results = CorrectAll(plan, options, tables, progress);
+        seconds = progress.seconds();
+    }
+    int done = 0;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (results[i].failure == FileFailure::None) {
+            ++done;
+            continue;
+        }
+        const std::string reason = results[i].failure == FileFailure::Described ? results[i].reason
+                                                                                  : texts.fileFailure(results[i].failure);
+        std::fprintf(stderr, "%s\n", texts.failedLine(plan[i].input, reason).c_str());
+    }
+    std::printf("%s\n", texts.summary(done, static_cast<int>(plan.size()), static_cast<double>(totalBytes) / 1e6, seconds).c_str());
+    return done == static_cast<int>(plan.size()) ? 0 : 1;
+}
+
+} // namespace velmora

@@ -1,0 +1,423 @@
+// Velmora — a JPEG corrected in bands of rows.
+#include "io/banded_jpeg.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "io/band_pipe.h"
+#include "io/bitmap_rows.h"
+#include "io/exif_orientation.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::size_t kBandBytes = 1 << 20;         // decoded rows mapped and written at a time
+constexpr std::size_t kJpegOutputBuffer = 256 << 10; // compressed bytes gathered before a write
+constexpr int kBandsInFlight = 4;                    // between the decoding and the writing thread
+
+struct ErrorHandler {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    bool damaged = false; // the decoder went on past corrupt data
+};
+
+[[noreturn]] void LeaveOnError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<ErrorHandler *>(info->err)->jump, 1);
+}
+
+// libjpeg fills what it cannot decode with grey and only warns; such a photo is damaged.
+void NoteWarning(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return;
+    auto *handler = reinterpret_cast<ErrorHandler *>(info->err);
+    switch (info->err->msg_code) {
+    case JWRN_HIT_MARKER:
+    case JWRN_JPEG_EOF:
+    case JWRN_MUST_RESYNC:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        handler->damaged = true;
+        break;
+    default:
+        break; // harmless: extra bytes between markers, an odd JFIF version
+    }
+}
+
+void Install(ErrorHandler &handler)
+{
+    jpeg_std_error(&handler.manager);
+    handler.manager.error_exit = LeaveOnError;
+    handler.manager.emit_message = NoteWarning;
+}
+
+// Compressed output straight into the atomic file, a quarter megabyte at a time.
+struct FileDestination {
+    jpeg_destination_mgr manager;
+    AtomicOutput *file = nullptr;
+    std::vector<JOCTET> buffer;
+};
+
+void StartDestination(j_compress_ptr info)
+{
+    auto *d = reinterpret_cast<FileDestination *>(info->dest);
+    d->manager.next_output_byte = d->buffer.data();
+    d->manager.free_in_buffer = d->buffer.size();
+}
+
+boolean FlushFullBuffer(j_compress_ptr info)
+{
+    auto *d = reinterpret_cast<FileDestination *>(info->dest);
+    if (!d->file->append(d->buffer.data(), d->buffer.size()))
+        ERREXIT(info, JERR_FILE_WRITE);
+    StartDestination(info);
+    return TRUE;
+}
+
+void FlushLastBytes(j_compress_ptr info)
+{
+    auto *d = reinterpret_cast<FileDestination *>(info->dest);
+    const std::size_t used = d->buffer.size() - d->manager.free_in_buffer;
+    if (used > 0 && !d->file->append(d->buffer.data(), used))
+        ERREXIT(info, JERR_FILE_WRITE);
+}
+
+// Everything one run holds, made before the decoder can jump back, and freed in one place.
+struct Session {
+    ErrorHandler readErrors;
+    ErrorHandler writeErrors;
+    jpeg_decompress_struct decoder{};
+    jpeg_compress_struct encoder{};
+    bool encoderMade = false;
+    FileDestination destination;
+    std::FILE *input = nullptr;
+    std::optional<AtomicOutput> output;
+    std::optional<BitmapLayout> layout; // a bitmap is written; otherwise a JPEG
+    std::vector<std::uint32_t> band;
+    std::vector<std::uint8_t> packed;
+    std::vector<JSAMPROW> readRows;
+    std::vector<JSAMPROW> writeRows;
+    // With a second thread writing: the bands between the two, and whether the writer gave up.
+    std::optional<BandPipe> pipe;
+    std::thread writer;
+    bool writerFailed = false;
+    StreamOutcome outcome;
+
+    void stopWriter()
+    {
+        if (!writer.joinable())
+            return;
+        pipe->stop();
+        writer.join();
+    }
+
+    ~Session()
+    {
+        stopWriter();
+        if (encoderMade)
+            jpeg_destroy_compress(&encoder);
+        jpeg_destroy_decompress(&decoder);
+        if (input)
+            std::fclose(input);
+    }
+};
+
+bool IsTurned(j_decompress_ptr decoder)
+{
+    for (jpeg_saved_marker_ptr m = decoder->marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && ExifOrientation(m->data, m->data_length) != 1)
+            return true;
+    return false;
+}
+
+void CopyMarkers(Session &s)
+{
+    for (jpeg_saved_marker_ptr m = s.decoder.marker_list; m; m = m->next) {
+        // The encoder writes its own JFIF heading; an Adobe marker describes the old colour transform.
+        const bool jfif = m->marker == JPEG_APP0 && m->data_length >= 5 && std::equal(m->data, m->data + 5, "JFIF");
+        const bool adobe = m->marker == JPEG_APP0 + 14;
+        if (!jfif && !adobe)
+            jpeg_write_marker(&s.encoder, m->marker, m->data, m->data_length);
+    }
+}
+
+void StartEncoder(Session &s, int quality)
+{
+    s.encoder.err = &s.writeErrors.manager;
+    jpeg_create_compress(&s.encoder);
+    s.encoderMade = true;
+    s.destination.file = &*s.output;
+    s.destination.buffer.resize(kJpegOutputBuffer);
+    s.destination.manager.init_destination = StartDestination;
+    s.destination.manager.empty_output_buffer = FlushFullBuffer;
+    s.destination.manager.term_destination = FlushLastBytes;
+    s.encoder.dest = &s.destination.manager;
+    s.encoder.image_width = s.decoder.output_width;
+    s.encoder.image_height = s.decoder.output_height;
+    s.encoder.input_components = 4;
+    s.encoder.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&s.encoder);
+    jpeg_set_quality(&s.encoder, std::clamp(quality, 1, 100), TRUE);
+    for (int c = 0; c < s.encoder.num_components; ++c)
+        s.encoder.comp_info[c].h_samp_factor = s.encoder.comp_info[c].v_samp_factor = 1;
+    if (s.decoder.saw_JFIF_marker) {
+        s.encoder.density_unit = s.decoder.density_unit;
+        s.encoder.X_density = s.decoder.X_density;
+        s.encoder.Y_density = s.decoder.Y_density;
+    }
+    jpeg_start_compress(&s.encoder, TRUE);
+    CopyMarkers(s);
+}
+
+// Decodes the next `rows` rows into `pixels` and maps them through the tables.
+void DecodeBand(Session &s, std::uint32_t *pixels, int rows, const RowTables &tables)
+{
+    const int width = static_cast<int>(s.decoder.output_width);
+    for (int i = 0; i < rows; ++i)
+        s.readRows[i] = reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(i) * width);
+    int done = 0;
+    while (done < rows)
+        done += static_cast<int>(jpeg_read_scanlines(&s.decoder, s.readRows.data() + done, rows - done));
+    for (int i = 0; i < rows; ++i)
+        MapRow(pixels + static_cast<std::size_t>(i) * width, width, tables);
+}
+
+bool WriteBitmapBand(Session &s, const Band &band)
+{
+    const BitmapLayout &layout = *s.layout;
+    // Bottom-up: the band's last row is the first one in the file.
+    for (int i = 0; i < band.rows; ++i)
+        PackBitmapRow(band.pixels + static_cast<std::size_t>(i) * layout.width, layout.width,
+                      s.packed.data() + (band.rows - 1 - i) * layout.rowBytes);
+    return s.output->writeAt(s.packed.data(), static_cast<std::size_t>(band.rows * layout.rowBytes),
+                             layout.rowOffset(band.top + band.rows - 1));
+}
+
+// False when the output could not take it. A JPEG encoder's error jumps to writeErrors.
+bool WriteBand(Session &s, const Band &band)
+{
+    if (s.layout)
+        return WriteBitmapBand(s, band);
+    const int width = static_cast<int>(s.decoder.output_width);
+    for (int i = 0; i < band.rows; ++i)
+        s.writeRows[i] = reinterpret_cast<JSAMPROW>(band.pixels + static_cast<std::size_t>(i) * width);
+    jpeg_write_scanlines(&s.encoder, s.writeRows.data(), static_cast<JDIMENSION>(band.rows));
+    return true;
+}
+
+void WriteBandsInTurn(Session &s)
+{
+    while (const std::optional<Band> band = s.pipe->take()) {
+        if (!WriteBand(s, *band)) {
+            s.writerFailed = true;
+            s.pipe->stop();
+            return;
+        }
+        s.pipe->release(*band);
+    }
+    if (!s.pipe->stopped() && s.encoderMade)
+        jpeg_finish_compress(&s.encoder);
+}
+
+// The writing thread's own landing place for the encoder's errors.
+void WriterThread(Session &s)
+{
+    if (setjmp(s.writeErrors.jump)) {
+        s.writerFailed = true;
+        s.pipe->stop();
+        return;
+    }
+    WriteBandsInTurn(s);
+}
+
+// One thread: decode a band, write it, and again.
+bool DecodeAndWrite(Session &s, const RowTables &tables, int bandRows, const BandProgress &progress)
+{
+    const int height = static_cast<int>(s.decoder.output_height);
+    for (int top = 0; top < height; top += bandRows) {
+        const Band band{s.band.data(), top, std::min(bandRows, height - top), 0};
+        DecodeBand(s, band.pixels, band.rows, tables);
+        if (!WriteBand(s, band))
+            return false;
+        if (progress)
+            progress(static_cast<double>(top + band.rows) / height);
+    }
+    if (s.encoderMade)
+        jpeg_finish_compress(&s.encoder);
+    return true;
+}
+
+// The writing thread and the bands it takes; false when no second thread could be had.
+bool StartWriter(Session &s, int bandRows)
+{
+    s.pipe.emplace(kBandsInFlight, static_cast<std::size_t>(bandRows) * s.decoder.output_width);
+    try {
+        s.writer = std::thread(WriterThread, std::ref(s));
+    } catch (const std::system_error &) {
+        return false;
+    }
+    return true;
+}
+
+// Two threads: this one decodes while the writer packs or encodes and writes what came before.
+bool DecodeWhileWriting(Session &s, const RowTables &tables, int bandRows, const BandProgress &progress)
+{
+    const int height = static_cast<int>(s.decoder.output_height);
+    for (int top = 0; top < height; top += bandRows) {
+        std::optional<Band> band = s.pipe->acquire();
+        if (!band)
+            break; // the writer gave up
+        band->top = top;
+        band->rows = std::min(bandRows, height - top);
+        DecodeBand(s, band->pixels, band->rows, tables);
+        s.pipe->publish(*band);
+        if (progress)
+            progress(static_cast<double>(top + band->rows) / height);
+    }
+    s.pipe->finish();
+    s.writer.join();
+    return !s.writerFailed;
+}
+
+StreamResult FailureOfDecoder(const jpeg_decompress_struct &decoder)
+{
+    switch (decoder.err->msg_code) {
+    case JERR_OUT_OF_MEMORY:
+    case JERR_NO_BACKING_STORE:
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return StreamResult::TooLarge;
+    case JERR_NO_SOI:
+        return StreamResult::NotJpeg;
+    default:
+        return StreamResult::Damaged;
+    }
+}
+
+// Everything from here to the end may jump back to the setjmp on a decoder or encoder error.
+void Run(Session &s, const StreamRequest &request, const RowTables &tables, const BandProgress &progress)
+{
+    if (setjmp(s.readErrors.jump)) {
+        s.outcome.result = FailureOfDecoder(s.decoder);
+        return;
+    }
+    if (setjmp(s.writeErrors.jump)) {
+        s.outcome.result = StreamResult::OutputFailed;
+        s.outcome.output = s.output ? s.output->error() : OutputError::WriteFailed;
+        if (s.outcome.output == OutputError::None)
+            s.outcome.output = OutputError::WriteFailed;
+        return;
+    }
+    jpeg_stdio_src(&s.decoder, s.input);
+    for (int m = 0; m < 16; ++m)
+        jpeg_save_markers(&s.decoder, JPEG_APP0 + m, 0xFFFF);
+    jpeg_save_markers(&s.decoder, JPEG_COM, 0xFFFF);
+    jpeg_read_header(&s.decoder, TRUE);
+
+    if (s.decoder.jpeg_color_space == JCS_CMYK || s.decoder.jpeg_color_space == JCS_YCCK
+        || (request.format == StreamFormat::Bitmap && IsTurned(&s.decoder))) {
+        s.outcome.result = StreamResult::NeedsWholeLoad;
+        return;
+    }
+    s.decoder.out_color_space = JCS_EXT_BGRX;
+    s.decoder.mem->max_memory_to_use = request.memoryLimit;
+    jpeg_start_decompress(&s.decoder);
+
+    const int width = static_cast<int>(s.decoder.output_width);
+    const int height = static_cast<int>(s.decoder.output_height);
+    if (request.format == StreamFormat::Bitmap && !(s.layout = LayOutBitmap(width, height))) {
+        s.outcome.result = StreamResult::TooLarge;
+        return;
+    }
+    const int bandRows =
+        static_cast<int>(std::clamp<std::size_t>(kBandBytes / (std::size_t{4} * width), 1, std::size_t(height)));
+    s.readRows.resize(bandRows);
+    s.writeRows.resize(bandRows);
+
+    s.output.emplace(request.output, request.replace);
+    if (s.output->error() != OutputError::None) {
+        s.outcome = {StreamResult::OutputFailed, s.output->error()};
+        return;
+    }
+    if (s.layout) {
+        const auto header = BitmapHeader(*s.layout);
+        s.packed.assign(static_cast<std::size_t>(bandRows * s.layout->rowBytes), 0);
+        // Claims the whole file's space at once, so a full disk shows before any decoding.
+        // (Where the file system cannot do that, the writes find a full disk themselves.)
+        const bool full = ::fallocate(s.output->fd(), 0, 0, s.layout->fileBytes()) != 0 && errno == ENOSPC;
+        if (full || !s.output->writeAt(header.data(), header.size(), 0)) {
+            s.output->abandon();
+            s.outcome = {StreamResult::OutputFailed, OutputError::WriteFailed};
+            return;
+        }
+    } else {
+        StartEncoder(s, request.quality);
+    }
+
+    s.output->flushAsItGoes();
+    bool written;
+    if (request.threads >= 2 && height > bandRows && StartWriter(s, bandRows)) {
+        written = DecodeWhileWriting(s, tables, bandRows, progress);
+    } else {
+        s.band.resize(static_cast<std::size_t>(bandRows) * width);
+        written = DecodeAndWrite(s, tables, bandRows, progress);
+    }
+    if (!written) {
+        s.output->abandon();
+        s.outcome = {StreamResult::OutputFailed, s.output->error()};
+        return;
+    }
+    jpeg_finish_decompress(&s.decoder);
+    if (s.readErrors.damaged) {
+        s.outcome.result = StreamResult::Damaged;
+        return;
+    }
+    if (const OutputError e = s.output->commit(); e != OutputError::None)
+        s.outcome = {StreamResult::OutputFailed, e};
+}
+
+} // namespace
+
+bool LooksLikeJpeg(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    unsigned char start[3] = {};
+    const bool jpeg = std::fread(start, 1, 3, file) == 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+    std::fclose(file);
+    return jpeg;
+}
+
+StreamOutcome CorrectJpegFile(const StreamRequest &request, const RowTables &tables, const BandProgress &progress)
+{
+    Session s;
+    s.input = std::fopen(request.input.c_str(), "rb");
+    if (!s.input)
+        return {StreamResult::Unreadable};
+    Install(s.readErrors);
+    Install(s.writeErrors);
+    s.decoder.err = &s.readErrors.manager;
+    jpeg_create_decompress(&s.decoder);
+    Run(s, request, tables, progress);
+    s.stopWriter();
+    if (s.outcome.result != StreamResult::Written && s.output)
+        s.output->abandon();
+    return s.outcome;
+}
+
+} // namespace velmora

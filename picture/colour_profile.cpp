@@ -1,0 +1,71 @@
+// Velmora — pictures brought to sRGB, the colours the window shows, samples and corrects in.
+#include "picture/colour_profile.h"
+
+#include <QColorSpace>
+#include <QtEndian>
+
+#include "io/tiff_directory.h"
+
+namespace velmora {
+
+void ConvertToSrgb(QImage &image)
+{
+    const QColorSpace srgb(QColorSpace::SRgb);
+    if (!image.colorSpace().isValid() || image.colorSpace() == srgb)
+        return;
+    // Works row by row in the image's own memory for the 32-bit formats.
+    image.convertToColorSpace(srgb);
+}
+
+bool TagWithProfile(QImage &image, const QByteArray &iccProfile)
+{
+    const QColorSpace space = QColorSpace::fromIccProfile(iccProfile);
+    if (!space.isValid())
+        return false;
+    image.setColorSpace(space);
+    return true;
+}
+
+namespace {
+
+constexpr quint16 kTiffIccTag = 34675;
+
+bool PngHasProfile(const QByteArray &bytes)
+{
+    qsizetype at = 8; // past the signature
+    while (at + 8 <= bytes.size()) {
+        const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
+        const QByteArray type = bytes.mid(at + 4, 4);
+        if (type == "iCCP")
+            return true;
+        if (type == "IDAT" || type == "IEND")
+            return false;
+        at += qsizetype(length) + 12;
+    }
+    return false;
+}
+
+bool WebpHasProfile(const QByteArray &bytes)
+{
+    qsizetype at = 12; // past "RIFF", the size and "WEBP"
+    while (at + 8 <= bytes.size()) {
+        if (bytes.mid(at, 4) == "ICCP")
+            return true;
+        const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        at += 8 + qsizetype(length) + (length & 1);
+    }
+    return false;
+}
+
+} // namespace
+
+bool FileHasProfile(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\x89PNG"))
+        return PngHasProfile(bytes);
+    if (bytes.startsWith("RIFF"))
+        return WebpHasProfile(bytes);
+    return TiffReader(reinterpret_cast<const std::uint8_t *>(bytes.constData()), bytes.size()).findEntry(kTiffIccTag) >= 0;
+}
+
+} // namespace velmora

@@ -1,0 +1,28 @@
+// Velmora — writing the corrected picture: the 24-bit BMP, or PNG, JPEG, TIFF, WebP.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include "picture/save_format.h"
+#include "picture/save_outcome.h"
+
+namespace velmora {
+
+struct SaveRequest {
+    QImage image;
+    QString path;
+    SaveFormat format = SaveFormat::Bmp;
+    SaveOptions options;
+    QByteArray original; // the photo's own file, whose camera data PNG, JPEG, TIFF and WebP carry over
+};
+
+// Writes beside the target and renames into place once the file is on disk, so a failed save leaves
+// any earlier file intact and a reported success survives a power cut.
+SaveOutcome SavePicture(const SaveRequest &request);
+
+// A 24-bit uncompressed bottom-up bitmap, written the same way.
+SaveOutcome SaveBitmap(const QImage &image, const QString &path);
+
+} // namespace velmora

@@ -1,0 +1,571 @@
+// Velmora tests — `velmora apply`, the real binary without a display: its pixels against the rule
+// applied to an independent decode, against the window's own pass and save, its refusals, its
+// outputs, and the same run spread by GNU parallel.
+#include <QtTest>
+
+#include <cmath>
+#include <csignal>
+#include <thread>
+
+#include <QImageWriter>
+
+#include "support/file_size_limit.h"
+#include "support/window_rig.h"
+#include "batch/batch_files.h"
+#include "picture/process_setup.h"
+#include "ui/desktop/startup.h"
+
+using namespace velmora;
+
+namespace {
+
+struct Ran {
+    int exit = -1;
+    QString out;
+    QString err;
+};
+
+// No display and no platform plugin asked for: the command must not need one.
+Ran Apply(const QStringList &arguments, const QStringList &locale = {"LANG=C"}, const QString &program = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES", "LANG"})
+        env.remove(QString::fromLatin1(name));
+    for (const QString &setting : locale)
+        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (program.isEmpty())
+        process.start(QStringLiteral(VELMORA_BINARY), QStringList{"apply"} + arguments);
+    else
+        process.start(program, arguments);
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Photo-like: smooth light, noise, odd sizes. Dark enough that gains near 1 clamp only a little.
+QImage Photo(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 state = 0x9E3779B9u * (seed + 1);
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+            const int light = 60 + int(50 * std::sin(x * 0.013 + seed) * std::cos(y * 0.011));
+            row[x] = qRgb(qBound(0, light + 40 + int(state & 31), 255), qBound(0, light + int(state >> 8 & 31), 255),
+                                      qBound(0, light - 20 + int(state >> 16 & 31), 255));
+        }
+    }
+    return image;
+}
+
+QString WriteJpeg(const QString &path, const QImage &image, bool progressive = false)
+{
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return path;
+}
+
+// Decoded by ImageMagick, not by us: 8-bit RGB triples, top row first.
+QByteArray Decoded(const QString &path, bool autoOrient = false, QSize *size = nullptr)
+{
+    QProcess magick;
+    QStringList args{path};
+    if (autoOrient)
+        args << "-auto-orient";
+    magick.start("convert", args << "-depth" << "8" << "rgb:-");
+    magick.waitForFinished(60000);
+    if (size) {
+        QProcess identify;
+        identify.start("identify", {"-format", "%w %h", path});
+        identify.waitForFinished(60000);
+        const QStringList wh = QString::fromLatin1(identify.readAllStandardOutput()).split(' ');
+        *size = autoOrient && size->isValid() ? *size : QSize(wh.value(0).toInt(), wh.value(1).toInt());
+    }
+    return magick.readAllStandardOutput();
+}
+
+// The correction as stated: v' = clamp(floor(g × v) + v, 0, 255), the gain a float, the product a double.
+QByteArray ByTheRule(QByteArray rgb, const std::array<float, 3> &gains)
+{
+    std::array<std::array<char, 256>, 3> answer{};
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v) {
+            const double corrected = std::floor(static_cast<double>(gains[c]) * v) + v;
+            answer[c][v] = static_cast<char>(corrected > 255 ? 255 : corrected < 0 ? 0 : int(corrected));
+        }
+    char *bytes = rgb.data();
+    for (qsizetype i = 0; i < rgb.size(); ++i)
+        bytes[i] = answer[i % 3][static_cast<unsigned char>(bytes[i])];
+    return rgb;
+}
+
+QString FirstDifference(const QByteArray &a, const QByteArray &e, int tolerance = 0)
+{
+    if (a.size() != e.size())
+        return QStringLiteral("%1 bytes against %2").arg(a.size()).arg(e.size());
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (std::abs(int(uchar(a[i])) - int(uchar(e[i]))) > tolerance)
+            return QStringLiteral("byte %1 (pixel %2, channel %3): %4 against %5")
+                .arg(i).arg(i / 3).arg(i % 3).arg(uchar(a[i])).arg(uchar(e[i]));
+    return {};
+}
+
+QByteArray Bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList HiddenFiles(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\."));
+}
+
+} // namespace
+
+class TestApplyCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ConfigureProcess(); ConfigureApplication(); }
+
+    void pixelsFollowTheRule_data();
+    void pixelsFollowTheRule();
+    void windowAndCommandLineWriteTheSameBitmap();
+    void jpegKeepsCameraDataAndFollowsTheRule();
+    void correctionFileGivesTheSameOutput();
+    void refusals_data();
+    void refusals();
+    void messagesFollowTheLocale_data();
+    void messagesFollowTheLocale();
+    void threadsSpreadOverPhotos_data();
+    void threadsSpreadOverPhotos();
+    void oneThreadOrTwoWriteTheSameFile_data();
+    void oneThreadOrTwoWriteTheSameFile();
+    void existingOutputsAndInputsAreKept();
+    void damagedPhotosFailAloneAndLeaveNothing_data();
+    void damagedPhotosFailAloneAndLeaveNothing();
+    void failedWritesLeaveNothing_data();
+    void failedWritesLeaveNothing();
+    void parallelAcrossMachinesEqualsPlainRun();
+    void progressOnlyOnATerminal();
+};
+
+void TestApplyCommand::pixelsFollowTheRule_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("gains");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("jpeg to bmp, several bands") << "jpeg" << "0.12,-0.05,0.08" << "bmp";
+    QTest::newRow("jpeg to bmp, clamping both ways") << "jpeg" << "-1.5,2.25,-0.3333333" << "bmp";
+    QTest::newRow("progressive jpeg to bmp") << "progressive" << "0.1,0.2,-0.1" << "bmp";
+    QTest::newRow("grey jpeg to bmp") << "grey" << "0.3,0,-0.2" << "bmp";
+    QTest::newRow("turned jpeg to bmp, upright") << "turned" << "0.12,-0.05,0.08" << "bmp";
+    QTest::newRow("png to png, whole") << "png" << "0.12,-0.05,0.08" << "png";
+    QTest::newRow("jpeg to png, whole") << "jpeg" << "0.12,-0.05,0.08" << "png";
+    QTest::newRow("png to tif, whole") << "png" << "-0.2,0.1,0.3" << "tif";
+    QTest::newRow("bmp to bmp, whole") << "bmp" << "0.5,0.5,0.5" << "bmp";
+}
+
+// Every pixel of the output is the rule applied to ImageMagick's decode of the input.
+void TestApplyCommand::pixelsFollowTheRule()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, gains);
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    QString input;
+    const QImage photo = Photo(1501, 803, 1);
+    if (kind == "jpeg")
+        input = WriteJpeg(dir.filePath("photo.jpg"), photo);
+    else if (kind == "progressive")
+        input = WriteJpeg(dir.filePath("photo.jpg"), photo, true);
+    else if (kind == "grey")
+        input = WriteJpeg(dir.filePath("photo.jpg"), photo.convertToFormat(QImage::Format_Grayscale8));
+    else if (kind == "turned")
+        QVERIFY(QFile::copy(TEST_DATA_DIR "/exif_rotated.jpg", input = dir.filePath("photo.jpg")));
+    else
+        QVERIFY(photo.save(input = dir.filePath("photo." + kind)));
+
+    const Ran ran = Apply({"--gains", gains, "--format", format, input});
+    QVERIFY2(ran.exit == 0, qPrintable(ran.err));
+    const QString output = dir.filePath("已校正/photo." + format);
+    QVERIFY(QFile::exists(output));
+    std::array<float, 3> g{};
+    const QStringList parts = gains.split(',');
+    for (int i = 0; i < 3; ++i)
+        g[i] = parts[i].toFloat();
+    QSize inSize, outSize;
+    const QByteArray expected = ByTheRule(Decoded(input, kind == "turned", &inSize), g);
+    const QByteArray actual = Decoded(output, false, &outSize);
+    if (kind == "turned")
+        QCOMPARE(outSize, inSize.transposed());
+    else
+        QCOMPARE(outSize, inSize);
+    const QString difference = FirstDifference(actual, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QVERIFY(HiddenFiles(dir.filePath("已校正")).isEmpty());
+}
+
+// The same photo and gains through the window (import, 校正, 保存) and through the command line.
+void TestApplyCommand::windowAndCommandLineWriteTheSameBitmap()
+{
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(1203, 911, 2));
+    fakes::WindowRig w;
+    w.picker.answers.push_back(input.toStdString());
+    w.button("导入客体")->click();
+    w.field("红")->setText("50");
+    w.field("绿")->setText("40");
+    w.field("蓝")->setText("46");
+    w.button("校正")->click();
+    QVERIFY(w.messages.shown.empty());
+    w.picker.answers.push_back(dir.filePath("window").toStdString());
+    w.button("保存")->click();
+    QVERIFY(w.messages.shown.empty());
+
+    // The window's rule: the differences and the colour last picked on the photo.
+    const Channels t = w.form.targetChannels();
+    const QString reference = QStringLiteral("%1,%2,%3").arg(t.red + 50).arg(t.green + 40).arg(t.blue + 46);
+    const QString target = QStringLiteral("%1,%2,%3").arg(t.red).arg(t.green).arg(t.blue);
+    const Ran ran = Apply({"--reference", reference, "--target", target, "--format", "bmp", "--out", dir.path(), input});
+    QVERIFY2(ran.exit == 0, qPrintable(ran.err));
+    const QByteArray window = Bytes(dir.filePath("window.bmp"));
+    QVERIFY(window.size() > 54);
+    QVERIFY(window == Bytes(dir.filePath("photo.bmp")));
+}
+
+// JPEG to JPEG in bands: 4:4:4 at the quality asked, every marker of the camera kept, pixels close
+// to the rule (JPEG is lossy; at quality 95 a channel moves by a few levels at most).
+void TestApplyCommand::jpegKeepsCameraDataAndFollowsTheRule()
+{
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(1024, 700, 3));
+    const Ran tagged = Apply({"-overwrite_original", "-Orientation#=6", "-Make=Velmora Test Camera",
+                              "-ICC_Profile<=/usr/share/color/icc/sRGB.icc", input},
+                             {"LANG=C"}, "exiftool");
+    QVERIFY2(tagged.exit == 0, qPrintable(tagged.err));
+
+    const Ran ran = Apply({"--gains", "0.12,-0.05,0.08", "--format", "jpg", "--quality", "95", input});
+    QVERIFY2(ran.exit == 0, qPrintable(ran.err));
+    const QString output = dir.filePath("已校正/photo.jpg");
+    const Ran tags = Apply({"-s3", "-n", "-Orientation", "-Make", "-ProfileDescription", output}, {"LANG=C"}, "exiftool");
+    const Ran inputTags = Apply({"-s3", "-n", "-Orientation", "-Make", "-ProfileDescription", input}, {"LANG=C"}, "exiftool");
+    QCOMPARE(tags.out, inputTags.out);
+    QVERIFY(tags.out.startsWith("6\nVelmora Test Camera\n"));
+    const Ran sampling = Apply({"-format", "%[jpeg:sampling-factor] %Q", output}, {"LANG=C"}, "identify");
+    QCOMPARE(sampling.out, QStringLiteral("1x1,1x1,1x1 95"));
+    const QByteArray expected = ByTheRule(Decoded(input), {0.12f, -0.05f, 0.08f});
+    const QString difference = FirstDifference(Decoded(output), expected, 8);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestApplyCommand::correctionFileGivesTheSameOutput()
+{
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(300, 200, 4));
+    const QString file = dir.filePath("shoot.velmora");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[velmora correction]\nversion=1\ngains=0.512820542,0.320512831,0.256410271\ntarget=120,100,80\n");
+    f.close();
+    QCOMPARE(Apply({"--correction", file, "--format", "bmp", "--out", dir.filePath("a"), input}).exit, 0);
+    // 200,150,120 against 120,100,80: differences 80,50,40 over a brightness of 56 + 100.
+    QCOMPARE(Apply({"--reference", "200,150,120", "--target", "120,100,80", "--format", "bmp", "--out",
+                    dir.filePath("b"), input}).exit, 0);
+    QVERIFY(Bytes(dir.filePath("a/photo.bmp")).size() > 54);
+    QVERIFY(Bytes(dir.filePath("a/photo.bmp")) == Bytes(dir.filePath("b/photo.bmp")));
+
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[velmora correction]\nversion=7\ngains=1,2,3\n");
+    f.close();
+    const Ran newer = Apply({"--correction", file, input});
+    QCOMPARE(newer.exit, 2);
+    QVERIFY2(newer.err.contains("newer"), qPrintable(newer.err));
+    const Ran missing = Apply({"--correction", dir.filePath("none.velmora"), input});
+    QCOMPARE(missing.exit, 2);
+    QVERIFY2(missing.err.contains("cannot read the correction file"), qPrintable(missing.err));
+}
+
+void TestApplyCommand::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("zero brightness") << QStringList{"--reference", "0,0,0", "--target", "0,0,0"} << "zero or below";
+    QTest::newRow("negative brightness") << QStringList{"--reference", "0,0,0", "--target", "10,0,0"} << "zero or below";
+    QTest::newRow("difference over 100") << QStringList{"--reference", "255,100,100", "--target", "100,100,100"}
+                                         << "too large";
+    QTest::newRow("two gains") << QStringList{"--gains", "0.1,0.2"} << "three numbers";
+    QTest::newRow("gains not numbers") << QStringList{"--gains", "a,b,c"} << "three numbers";
+    QTest::newRow("gain beyond a float") << QStringList{"--gains=1e39,0,0"} << "three numbers";
+    QTest::newRow("reference above 255") << QStringList{"--reference", "256,0,0", "--target", "1,1,1"} << "0 to 255";
+    QTest::newRow("target not whole") << QStringList{"--reference", "9,9,9", "--target", "1.5,1,1"} << "whole numbers";
+    QTest::newRow("reference alone") << QStringList{"--reference", "9,9,9"} << "go together";
+    QTest::newRow("two corrections") << QStringList{"--gains", "0,0,0", "--reference", "9,9,9", "--target", "1,1,1"}
+                                     << "only one";
+    QTest::newRow("no correction") << QStringList{} << "give the correction";
+    QTest::newRow("quality 0") << QStringList{"--gains", "0,0,0", "--quality", "0"} << "quality";
+    QTest::newRow("jobs not a number") << QStringList{"--gains", "0,0,0", "--jobs", "two"} << "--jobs";
+    QTest::newRow("format gif") << QStringList{"--gains", "0,0,0", "--format", "gif"} << "unsupported output format";
+    QTest::newRow("unknown option") << QStringList{"--gain", "0,0,0"} << "unknown option";
+    QTest::newRow("value missing") << QStringList{"--gains"} << "needs a value";
+}
+
+// Refused before any photo is touched: exit 2, the reason on stderr, no output folder made.
+void TestApplyCommand::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(40, 30, 5));
+    const Ran ran = Apply(QStringList{input} + arguments);
+    QCOMPARE(ran.exit, 2);
+    QVERIFY2(ran.err.contains(message), qPrintable(ran.err));
+    QVERIFY(!QFile::exists(dir.filePath("已校正")));
+
+    const Ran noFiles = Apply({"--gains", "0,0,0"});
+    QCOMPARE(noFiles.exit, 2);
+    QVERIFY(noFiles.err.contains("no photos"));
+}
+
+void TestApplyCommand::messagesFollowTheLocale_data()
+{
+    QTest::addColumn<QStringList>("locale");
+    QTest::addColumn<bool>("chinese");
+    QTest::newRow("LANG zh_CN") << QStringList{"LANG=zh_CN.UTF-8"} << true;
+    QTest::newRow("LC_MESSAGES zh_TW") << QStringList{"LANG=C", "LC_MESSAGES=zh_TW.UTF-8"} << true;
+    QTest::newRow("LC_ALL over LANG") << QStringList{"LANG=zh_CN.UTF-8", "LC_ALL=en_GB.UTF-8"} << false;
+    QTest::newRow("LC_ALL zh") << QStringList{"LANG=C", "LC_ALL=zh_CN.UTF-8"} << true;
+    QTest::newRow("C") << QStringList{"LANG=C"} << false;
+    QTest::newRow("none") << QStringList{} << false;
+}
+
+void TestApplyCommand::messagesFollowTheLocale()
+{
+    QFETCH(QStringList, locale);
+    QFETCH(bool, chinese);
+    const Ran help = Apply({"--help"}, locale);
+    QCOMPARE(help.exit, 0);
+    QCOMPARE(help.out.startsWith("用法：velmora apply"), chinese);
+    QCOMPARE(help.out.startsWith("usage: velmora apply"), !chinese);
+    QVERIFY(help.out.contains("--gains") && help.out.contains("--jobs") && help.out.contains("--overwrite"));
+    const Ran dark = Apply({"--reference", "0,0,0", "--target", "0,0,0", "x.jpg"}, locale);
+    QCOMPARE(dark.exit, 2);
+    QCOMPARE(dark.err.contains("亮度为零或负数"), chinese);
+}
+
+void TestApplyCommand::threadsSpreadOverPhotos_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("photos");
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<int>("threadsEach");
+    QTest::newRow("one thread, many photos") << 1 << 16 << 1 << 1;
+    QTest::newRow("two threads, many photos") << 2 << 16 << 2 << 1;
+    QTest::newRow("two threads, one photo") << 2 << 1 << 1 << 2;
+    QTest::newRow("ten threads, five photos") << 10 << 5 << 5 << 2;
+    QTest::newRow("three threads, two photos") << 3 << 2 << 2 << 1;
+    QTest::newRow("no photos") << 4 << 0 << 1 << 4;
+}
+
+// `--jobs` counts threads: a photo each while photos last, the spare ones shared out otherwise.
+void TestApplyCommand::threadsSpreadOverPhotos()
+{
+    QFETCH(int, threads);
+    QFETCH(int, photos);
+    const ThreadSplit split = SplitThreads(threads, std::size_t(photos));
+    QTEST(split.workers, "workers");
+    QTEST(split.threadsEach, "threadsEach");
+    const ThreadSplit perCore = SplitThreads(0, 1);
+    QCOMPARE(perCore.threadsEach, int(std::max(1u, std::thread::hardware_concurrency())));
+}
+
+void TestApplyCommand::oneThreadOrTwoWriteTheSameFile_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("bmp") << "bmp";
+    QTest::newRow("jpg") << "jpg";
+}
+
+// A lone photo is decoded on one thread while another writes it (`--jobs` 2 and up); the file is the
+// one a single thread writes, byte for byte. The photo is many bands tall.
+void TestApplyCommand::oneThreadOrTwoWriteTheSameFile()
+{
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(1501, 1803, 9));
+    for (const QString jobs : {"1", "2"}) {
+        const Ran ran = Apply({"--gains", "0.12,-0.05,0.08", "--format", format, "--jobs", jobs, "--out",
+                               dir.filePath(jobs), input});
+        QVERIFY2(ran.exit == 0, qPrintable(ran.err));
+    }
+    const QByteArray one = Bytes(dir.filePath("1/photo." + format));
+    QVERIFY(one.size() > 100000);
+    QVERIFY(one == Bytes(dir.filePath("2/photo." + format)));
+}
+
+// An output is never written over without --overwrite, and a photo is never written over at all.
+void TestApplyCommand::existingOutputsAndInputsAreKept()
+{
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(64, 48, 6));
+    const QByteArray original = Bytes(input);
+    QCOMPARE(Apply({"--gains", "0.1,0.1,0.1", input}).exit, 0);
+    const QString output = dir.filePath("已校正/photo.jpg");
+    const QByteArray first = Bytes(output);
+
+    const Ran again = Apply({"--gains", "0.3,0.3,0.3", input});
+    QCOMPARE(again.exit, 1);
+    QVERIFY2(again.err.contains("output file exists"), qPrintable(again.err));
+    QVERIFY(Bytes(output) == first);
+    QVERIFY(again.out.contains("corrected 0 of 1 photos, 1 failed"));
+
+    QCOMPARE(Apply({"--gains", "0.3,0.3,0.3", "--overwrite", input}).exit, 0);
+    QVERIFY(Bytes(output) != first);
+
+    for (const QStringList &into : {QStringList{"--out", dir.path()}, QStringList{"--out", dir.path(), "--overwrite"}}) {
+        const Ran self = Apply(QStringList{"--gains", "0.3,0.3,0.3"} + into + QStringList{input});
+        QCOMPARE(self.exit, 1);
+        QVERIFY2(self.err.contains("would replace the photo"), qPrintable(self.err));
+        QVERIFY(Bytes(input) == original);
+    }
+    // Two photos that would write one file: the first is written, the second is not.
+    QVERIFY(QDir().mkdir(dir.filePath("other")));
+    const QString twin = WriteJpeg(dir.filePath("other/photo.jpg"), Photo(64, 48, 7));
+    const Ran twins = Apply({"--gains", "0,0,0", "--out", dir.filePath("twins"), input, twin});
+    QCOMPARE(twins.exit, 1);
+    QVERIFY2(twins.err.contains(twin + ": another photo"), qPrintable(twins.err));
+}
+
+void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing_data()
+{
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("a thread a photo") << "2";
+    QTest::newRow("two threads a photo") << "10";
+}
+
+// A damaged photo fails with its reason; the rest are done; nothing half-written is left behind.
+void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing()
+{
+    QFETCH(QString, jobs);
+    QTemporaryDir dir;
+    const QString good = WriteJpeg(dir.filePath("good.jpg"), Photo(800, 1600, 8));
+    const QByteArray whole = Bytes(good);
+    QFile cut(dir.filePath("cut.jpg"));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.left(whole.size() / 2));
+    cut.close();
+    QFile corrupt(dir.filePath("corrupt.jpg"));
+    QVERIFY(corrupt.open(QIODevice::WriteOnly));
+    QByteArray scrambled = whole;
+    for (qsizetype i = whole.size() / 3; i < whole.size() / 3 + 2000; ++i)
+        scrambled[i] = char(0xFF);
+    corrupt.write(scrambled);
+    corrupt.close();
+    QVERIFY(QFile::copy(TEST_DATA_DIR "/garbage.jpg", dir.filePath("garbage.jpg")));
+
+    for (const QString &format : {"bmp", "jpg"}) {
+        const QString out = dir.filePath("out-" + format);
+        const Ran ran = Apply({"--gains", "0.1,0,0", "--format", format, "--jobs", jobs, "--out", out,
+                               dir.filePath("cut.jpg"), good, dir.filePath("corrupt.jpg"), dir.filePath("garbage.jpg"),
+                               dir.filePath("missing.jpg")});
+        QCOMPARE(ran.exit, 1);
+        QVERIFY2(ran.out.contains("corrected 1 of 5 photos, 4 failed"), qPrintable(ran.out));
+        QVERIFY2(ran.err.contains("cut.jpg: the picture data is damaged"), qPrintable(ran.err));
+        QVERIFY2(ran.err.contains("corrupt.jpg: the picture data is damaged"), qPrintable(ran.err));
+        QVERIFY2(ran.err.contains("missing.jpg: the file does not exist"), qPrintable(ran.err));
+        QVERIFY2(ran.err.contains("garbage.jpg: "), qPrintable(ran.err));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"good." + format});
+    }
+}
+
+void TestApplyCommand::failedWritesLeaveNothing_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("jobs");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("bmp, one thread") << "bmp" << "1" << 2000000;
+    QTest::newRow("bmp, two threads") << "bmp" << "2" << 2000000;
+    QTest::newRow("jpg, one thread") << "jpg" << "1" << 300000;
+    QTest::newRow("jpg, two threads") << "jpg" << "2" << 300000;
+}
+
+// Writes that start failing part-way (a full disk; here the file size limit): the photo fails with
+// the reason, the run ends normally, and neither the output nor its hidden file is left.
+void TestApplyCommand::failedWritesLeaveNothing()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, jobs);
+    QFETCH(int, limit);
+    QTemporaryDir dir;
+    const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(1501, 1803, 10));
+    QVERIFY(QDir().mkdir(dir.filePath("out")));
+    Ran ran;
+    {
+        // As from a shell: the signal's default would end the run with the hidden file left.
+        const auto inherited = std::signal(SIGXFSZ, SIG_DFL);
+        fakes::FileSizeLimit full(static_cast<rlim_t>(limit));
+        ran = Apply({"--gains", "0.1,0,0", "--format", format, "--quality", "100", "--jobs", jobs, "--out",
+                     dir.filePath("out"), input});
+        std::signal(SIGXFSZ, inherited);
+    }
+    QCOMPARE(ran.exit, 1);
+    QVERIFY2(ran.err.contains("photo.jpg: writing the output failed"), qPrintable(ran.err));
+    QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// The command is a pure function of its file and correction, so GNU parallel may spread it.
+void TestApplyCommand::parallelAcrossMachinesEqualsPlainRun()
+{
+    QTemporaryDir dir;
+    QStringList photos;
+    for (int i = 0; i < 4; ++i)
+        photos << WriteJpeg(dir.filePath(QStringLiteral("photo%1.jpg").arg(i)), Photo(320 + i, 240, 10 + i));
+    const Ran plain = Apply(QStringList{"--gains", "0.12,-0.05,0.08", "--format", "bmp", "--out", dir.filePath("plain")} + photos);
+    QCOMPARE(plain.exit, 0);
+    const Ran spread = Apply(QStringList{"--will-cite", "--sshlogin", ":", QStringLiteral(VELMORA_BINARY), "apply", "--gains",
+                                         "0.12,-0.05,0.08", "--format", "bmp", "--out", dir.filePath("spread"), ":::"}
+                                 + photos,
+                             {"LANG=C"}, "parallel");
+    QVERIFY2(spread.exit == 0, qPrintable(spread.err));
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QStringLiteral("/photo%1.bmp").arg(i);
+        const QByteArray a = Bytes(dir.filePath("plain") + name);
+        QVERIFY(a.size() > 54);
+        QVERIFY(a == Bytes(dir.filePath("spread") + name));
+    }
+}
+
+// A progress line redrawn in place on a terminal (here the pseudo-terminal of `script`); piped,
+// just the one summary line.
+void TestApplyCommand::progressOnlyOnATerminal()
+{
+    QTemporaryDir dir;
+    QStringList photos;
+    for (int i = 0; i < 12; ++i)
+        photos << WriteJpeg(dir.filePath(QStringLiteral("p%1.jpg").arg(i)), Photo(1200, 900, 20 + i));
+    const QStringList arguments = QStringList{"--gains", "0.1,0,0", "--format", "bmp", "--jobs", "1"} + photos;
+    const Ran piped = Apply(arguments + QStringList{"--out", dir.filePath("piped")});
+    QCOMPARE(piped.exit, 0);
+    QCOMPARE(piped.out.count('\n'), 1);
+    QVERIFY(piped.out.startsWith("corrected 12 of 12 photos"));
+    QVERIFY(!piped.out.contains('\r'));
+
+    QStringList line{QStringLiteral(VELMORA_BINARY), "apply", "--out", dir.filePath("terminal")};
+    for (const QString &a : arguments)
+        line << a;
+    const Ran terminal = Apply({"-qec", line.join(' '), "/dev/null"}, {"LANG=C"}, "script");
+    QCOMPARE(terminal.exit, 0);
+    QVERIFY2(terminal.out.contains(QRegularExpression("\\r\\[[#-]{24}\\] \\d+/12 files  [0-9.]+ MB/s  left ")),
+             qPrintable(terminal.out));
+    QVERIFY(terminal.out.contains("corrected 12 of 12 photos"));
+}
+
+QTEST_MAIN(TestApplyCommand)
+#include "tst_apply_command.moc"

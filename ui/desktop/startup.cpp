@@ -1,0 +1,47 @@
+// Velmora — what happens before the window is shown.
+#include "ui/desktop/startup.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "ui/desktop/services.h"
+#include "ui/desktop/app_style.h"
+#include "ui/desktop/typefaces.h"
+#include "ui/window/window_texts.h"
+
+namespace velmora {
+
+void ConfigureApplication()
+{
+    QApplication::setApplicationName(QString::fromUtf8(text::kAppTitle));
+    QApplication::setOrganizationName(QString::fromUtf8(text::kAppTitle));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setStyle(new AppStyle); // the application takes it over
+    QApplication::setFont(DefaultTypeface());
+    // The menu bar stays in the window, whose fixed height counts it, even on desktops that
+    // offer a global one.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    // Qt's own dialogs and messages in the window's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    auto *translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop, const std::function<bool()> &handOver)
+{
+    if (!instance.previousInstance())
+        return true;
+    if (handOver && handOver()) {
+        loop.end();
+        return false;
+    }
+    messages.show(text::kAlreadyRunning, text::kAppTitle);
+    loop.end();
+    return false;
+}
+
+} // namespace velmora

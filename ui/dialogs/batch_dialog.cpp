@@ -1,0 +1,355 @@
+// Velmora — the batch dialog.
+#include "ui/dialogs/batch_dialog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "core/correction_file.h"
+#include "ui/window/window_texts.h"
+
+namespace velmora {
+
+namespace {
+
+QString Utf8(const char *text) { return QString::fromUtf8(text); }
+
+constexpr std::pair<const char *, PictureFormat> kFormats[] = {
+    {"JPEG", PictureFormat::Jpeg}, {"PNG", PictureFormat::Png}, {"TIFF", PictureFormat::Tiff},
+    {"WebP", PictureFormat::Webp}, {"BMP", PictureFormat::Bmp}};
+
+const QStringList kPhotoPatterns{"*.jpg", "*.jpeg", "*.png", "*.bmp", "*.gif", "*.ico", "*.tif", "*.tiff", "*.webp"};
+
+} // namespace
+
+// One batch in the background: worker threads take the photos in turn and report to the dialog's
+// thread through queued calls.
+struct BatchDialog::Run {
+    std::vector<PlannedFile> plan;
+    RowTables tables;
+    int quality = 95;
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> cancelled{false};
+    std::vector<std::thread> workers;
+    int workersLeft = 0;
+    int done = 0;
+    int succeeded = 0;
+    QStringList failures;
+
+    ~Run()
+    {
+        cancelled = true;
+        for (std::thread &w : workers)
+            w.join();
+    }
+};
+
+BatchDialog::BatchDialog(std::optional<Gains> lastGains, QWidget *parent)
+    : QDialog(parent), m_lastGains(lastGains), m_photos(new QListWidget), m_addPhotos(new QPushButton),
+      m_addFolder(new QPushButton), m_remove(new QPushButton), m_useLastGains(new QRadioButton),
+      m_useFile(new QRadioButton), m_correctionFile(new QLineEdit), m_browseCorrection(new QPushButton),
+      m_outputFolder(new QLineEdit), m_browseOutput(new QPushButton), m_format(new QComboBox),
+      m_quality(new QSpinBox), m_start(new QPushButton), m_cancel(new QPushButton), m_progress(new QProgressBar),
+      m_current(new QLabel), m_results(new QPlainTextEdit)
+{
+    setWindowTitle(Utf8(text::kBatchTitle));
+    buildLayout();
+    m_useLastGains->setEnabled(m_lastGains.has_value());
+    (m_lastGains ? m_useLastGains : m_useFile)->setChecked(true);
+
+    connect(m_addPhotos, &QPushButton::clicked, this, &BatchDialog::chooseFiles);
+    connect(m_addFolder, &QPushButton::clicked, this, &BatchDialog::chooseFolder);
+    connect(m_remove, &QPushButton::clicked, this, &BatchDialog::removeSelected);
+    connect(m_browseCorrection, &QPushButton::clicked, this, &BatchDialog::chooseCorrectionFile);
+    connect(m_browseOutput, &QPushButton::clicked, this, &BatchDialog::chooseOutputFolder);
+    connect(m_outputFolder, &QLineEdit::textEdited, this, [this] { m_outputEdited = true; });
+    connect(m_start, &QPushButton::clicked, this, &BatchDialog::start);
+    connect(m_cancel, &QPushButton::clicked, this, &BatchDialog::cancel);
+    connect(m_photos, &QListWidget::itemSelectionChanged, this, &BatchDialog::updateState);
+    connect(m_format, &QComboBox::currentIndexChanged, this, &BatchDialog::updateState);
+    updateState();
+}
+
+BatchDialog::~BatchDialog() = default;
+
+void BatchDialog::buildLayout()
+{
+    m_photos->setObjectName("photos");
+    m_photos->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_addPhotos->setObjectName("addPhotos");
+    m_addPhotos->setText(Utf8(text::kBatchAddPhotos));
+    m_addFolder->setObjectName("addFolder");
+    m_addFolder->setText(Utf8(text::kBatchAddFolder));
+    m_remove->setObjectName("remove");
+    m_remove->setText(Utf8(text::kBatchRemove));
+    auto *photoButtons = new QVBoxLayout;
+    for (QPushButton *b : {m_addPhotos, m_addFolder, m_remove})
+        photoButtons->addWidget(b);
+    photoButtons->addStretch();
+    auto *photoBox = new QGroupBox(Utf8(text::kBatchPhotos));
+    auto *photoRow = new QHBoxLayout(photoBox);
+    photoRow->addWidget(m_photos, 1);
+    photoRow->addLayout(photoButtons);
+
+    m_useLastGains->setObjectName("useLastGains");
+    m_useLastGains->setText(Utf8(text::kBatchLastGains));
+    m_useFile->setObjectName("useCorrectionFile");
+    m_useFile->setText(Utf8(text::kBatchCorrectionFile));
+    m_correctionFile->setObjectName("correctionFile");
+    m_browseCorrection->setText(Utf8(text::kBatchBrowse));
+    auto *correctionBox = new QGroupBox(Utf8(text::kBatchCorrection));
+    auto *correctionGrid = new QVBoxLayout(correctionBox);
+    correctionGrid->addWidget(m_useLastGains);
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_useFile);
+    fileRow->addWidget(m_correctionFile, 1);
+    fileRow->addWidget(m_browseCorrection);
+    correctionGrid->addLayout(fileRow);
+
+    m_outputFolder->setObjectName("outputFolder");
+    m_browseOutput->setText(Utf8(text::kBatchBrowse));
+    m_format->setObjectName("format");
+    for (const auto &[name, format] : kFormats)
+        m_format->addItem(QString::fromLatin1(name), static_cast<int>(format));
+    m_quality->setObjectName("quality");
+    m_quality->setRange(1, 100);
+    m_quality->setValue(95);
+    auto *outputRow = new QHBoxLayout;
+    outputRow->addWidget(m_outputFolder, 1);
+    outputRow->addWidget(m_browseOutput);
+    auto *form = new QFormLayout;
+    form->addRow(Utf8(text::kBatchOutputFolder), outputRow);
+    auto *formatRow = new QHBoxLayout;
+    formatRow->addWidget(m_format);
+    formatRow->addWidget(new QLabel(Utf8(text::kBatchQuality)));
+    formatRow->addWidget(m_quality);
+    formatRow->addStretch();
+    form->addRow(Utf8(text::kBatchFormat), formatRow);
+
+    m_start->setObjectName("start");
+    m_start->setText(Utf8(text::kBatchStart));
+    m_start->setDefault(true);
+    m_cancel->setObjectName("cancel");
+    m_cancel->setText(Utf8(text::kBatchCancel));
+    m_progress->setObjectName("progress");
+    m_current->setObjectName("current");
+    m_results->setObjectName("results");
+    m_results->setReadOnly(true);
+    auto *runRow = new QHBoxLayout;
+    runRow->addWidget(m_progress, 1);
+    runRow->addWidget(m_start);
+    runRow->addWidget(m_cancel);
+
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(photoBox, 1);
+    page->addWidget(correctionBox);
+    page->addLayout(form);
+    page->addLayout(runRow);
+    page->addWidget(m_current);
+    page->addWidget(m_results);
+}
+
+void BatchDialog::addPhotos(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (m_photos->findItems(absolute, Qt::MatchExactly).isEmpty())
+            m_photos->addItem(absolute);
+    }
+    if (!m_outputEdited && m_photos->count() > 0)
+        m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(Utf8(text::kBatchFolderName)));
+    updateState();
+}
+
+void BatchDialog::chooseFiles()
+{
+    addPhotos(QFileDialog::getOpenFileNames(this, Utf8(text::kBatchTitle), {}, Utf8(text::kBatchPhotoFilter)));
+}
+
+void BatchDialog::chooseFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, Utf8(text::kBatchTitle));
+    if (folder.isEmpty())
+        return;
+    QStringList found;
+    QDirIterator it(folder, kPhotoPatterns, QDir::Files);
+    while (it.hasNext())
+        found << it.next();
+    found.sort();
+    addPhotos(found);
+}
+
+void BatchDialog::chooseCorrectionFile()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(this, Utf8(text::kBatchTitle), {}, Utf8(text::kBatchCorrectionFilter));
+    if (path.isEmpty())
+        return;
+    m_correctionFile->setText(path);
+    m_useFile->setChecked(true);
+}
+
+void BatchDialog::chooseOutputFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, Utf8(text::kBatchTitle), m_outputFolder->text());
+    if (folder.isEmpty())
+        return;
+    m_outputFolder->setText(folder);
+    m_outputEdited = true;
+}
+
+void BatchDialog::removeSelected()
+{
+    qDeleteAll(m_photos->selectedItems());
+    updateState();
+}
+
+std::optional<Gains> BatchDialog::chosenGains()
+{
+    if (m_useLastGains->isChecked()) {
+        if (!m_lastGains)
+            m_current->setText(Utf8(text::kBatchNoGains));
+        return m_lastGains;
+    }
+    const QString path = m_correctionFile->text().trimmed();
+    if (path.isEmpty()) {
+        m_current->setText(Utf8(text::kBatchNoCorrectionFile));
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_current->setText(text::CorrectionUnreadableMessage(path));
+        return std::nullopt;
+    }
+    // One byte past the limit is enough to know the file is not ours.
+    const QByteArray bytes = file.read(static_cast<qint64>(kCorrectionFileMaxBytes) + 1);
+    const auto record = ReadCorrection(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (const auto *error = std::get_if<CorrectionFileError>(&record)) {
+        m_current->setText(text::CorrectionFileMessage(path, *error));
+        return std::nullopt;
+    }
+    return std::get<CorrectionRecord>(record).gains;
+}
+
+void BatchDialog::start()
+{
+    if (m_run)
+        return;
+    if (m_photos->count() == 0) {
+        m_current->setText(Utf8(text::kBatchNoPhotos));
+        return;
+    }
+    if (m_outputFolder->text().trimmed().isEmpty()) {
+        m_current->setText(Utf8(text::kBatchNoOutputFolder));
+        return;
+    }
+    const std::optional<Gains> gains = chosenGains();
+    if (!gains)
+        return;
+
+    std::vector<std::string> files;
+    for (int i = 0; i < m_photos->count(); ++i)
+        files.push_back(QFile::encodeName(m_photos->item(i)->text()).toStdString());
+    const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
+    m_run = std::make_unique<Run>();
+    m_run->plan = PlanOutputs(files, QFile::encodeName(m_outputFolder->text().trimmed()).toStdString(), format,
+                              NameClash::Number);
+    m_run->tables = MakeRowTables(*gains);
+    m_run->quality = m_quality->value();
+    m_results->clear();
+    m_progress->setRange(0, static_cast<int>(m_run->plan.size()));
+    m_progress->setValue(0);
+
+    const ThreadSplit split = SplitThreads(0, m_run->plan.size());
+    const int threadsEach = split.threadsEach;
+    Run *run = m_run.get();
+    const auto work = [this, run, threadsEach] {
+        for (std::size_t i; !run->cancelled && (i = run->next++) < run->plan.size();) {
+            const int index = static_cast<int>(i);
+            QMetaObject::invokeMethod(this, [this, index] { fileStarted(index); }, Qt::QueuedConnection);
+            const FileResult result =
+                CorrectOneFile(run->plan[i], run->quality, NameClash::Number, run->tables, [](long long) {}, threadsEach);
+            QMetaObject::invokeMethod(this, [this, index, result] { fileDone(index, result); }, Qt::QueuedConnection);
+        }
+        QMetaObject::invokeMethod(this, [this] { workerEnded(); }, Qt::QueuedConnection);
+    };
+    m_run->workersLeft = split.workers;
+    for (int j = 0; j < split.workers; ++j)
+        m_run->workers.emplace_back(work);
+    updateState();
+}
+
+void BatchDialog::cancel()
+{
+    if (!m_run)
+        return;
+    m_run->cancelled = true;
+    m_current->setText(Utf8(text::kBatchCancelling));
+    m_cancel->setEnabled(false);
+}
+
+void BatchDialog::fileStarted(int index)
+{
+    if (!m_run || m_run->cancelled)
+        return;
+    m_current->setText(text::BatchProgressText(m_run->done + 1, static_cast<int>(m_run->plan.size()),
+                                               QFileInfo(QFile::decodeName(m_run->plan[index].input.c_str())).fileName()));
+}
+
+void BatchDialog::fileDone(int index, const FileResult &result)
+{
+    if (!m_run)
+        return;
+    m_progress->setValue(++m_run->done);
+    if (result.failure == FileFailure::None) {
+        ++m_run->succeeded;
+        return;
+    }
+    const QString reason = result.failure == FileFailure::Described
+                               ? QString::fromStdString(result.reason)
+                               : QString::fromStdString(text::FileFailureText(result.failure));
+    m_run->failures << text::BatchFailureLine(QFile::decodeName(m_run->plan[index].input.c_str()), reason);
+}
+
+void BatchDialog::workerEnded()
+{
+    if (!m_run || --m_run->workersLeft > 0)
+        return;
+    const int total = static_cast<int>(m_run->plan.size());
+    m_current->setText(text::BatchSummary(m_run->succeeded, total, m_run->cancelled));
+    m_results->setPlainText(m_run->failures.join(QLatin1Char('\n')));
+    m_run.reset(); // every worker has ended; the joins return at once
+    updateState();
+    emit runFinished();
+}
+
+void BatchDialog::updateState()
+{
+    const bool idle = !m_run;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_photos, m_addPhotos, m_addFolder, m_useFile, m_correctionFile,
+                                                       m_browseCorrection, m_outputFolder, m_browseOutput, m_format})
+        w->setEnabled(idle);
+    m_useLastGains->setEnabled(idle && m_lastGains.has_value());
+    m_remove->setEnabled(idle && !m_photos->selectedItems().isEmpty());
+    const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
+    m_quality->setEnabled(idle && (format == PictureFormat::Jpeg || format == PictureFormat::Webp));
+    m_start->setEnabled(idle && m_photos->count() > 0);
+    m_cancel->setEnabled(!idle && !m_run->cancelled);
+}
+
+} // namespace velmora

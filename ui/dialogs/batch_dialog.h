@@ -1,0 +1,83 @@
+// Velmora — the batch dialog: one correction (the last pass's gains or a .velmora file) over many
+// photos, in the background, while the main window stays usable.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <QDialog>
+
+#include "core/gain_table.h"
+#include "batch/batch_files.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace velmora {
+
+class BatchDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit BatchDialog(std::optional<Gains> lastGains, QWidget *parent = nullptr);
+    ~BatchDialog() override; // a run in progress is cancelled; the photos in hand are finished
+
+    // Adds photos to the list, each once; the first one sets the default output folder.
+    void addPhotos(const QStringList &paths);
+    bool running() const { return m_run != nullptr; }
+
+signals:
+    void runFinished();
+
+private:
+    struct Run;
+
+    void buildLayout();
+    void chooseFiles();
+    void chooseFolder();
+    void chooseCorrectionFile();
+    void chooseOutputFolder();
+    void removeSelected();
+    void start();
+    void cancel();
+    void fileStarted(int index);
+    void fileDone(int index, const FileResult &result);
+    void workerEnded();
+    void updateState();
+    // The gains chosen, or nothing with the reason shown.
+    std::optional<Gains> chosenGains();
+
+    std::optional<Gains> m_lastGains;
+    bool m_outputEdited = false;
+    std::unique_ptr<Run> m_run;
+
+    QListWidget *m_photos;
+    QPushButton *m_addPhotos;
+    QPushButton *m_addFolder;
+    QPushButton *m_remove;
+    QRadioButton *m_useLastGains;
+    QRadioButton *m_useFile;
+    QLineEdit *m_correctionFile;
+    QPushButton *m_browseCorrection;
+    QLineEdit *m_outputFolder;
+    QPushButton *m_browseOutput;
+    QComboBox *m_format;
+    QSpinBox *m_quality;
+    QPushButton *m_start;
+    QPushButton *m_cancel;
+    QProgressBar *m_progress;
+    QLabel *m_current;
+    QPlainTextEdit *m_results;
+};
+
+} // namespace velmora

@@ -1,0 +1,63 @@
+// Velmora — the passes made on the photo since it was loaded.
+#include "ui/window/correction_history.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/picture_surface.h"
+
+namespace velmora {
+
+void CorrectionHistory::reset(const QImage &loaded)
+{
+    m_loaded = loaded;
+    m_passes.clear();
+    m_applied = 0;
+}
+
+void CorrectionHistory::recordPass(const Gains &gains)
+{
+    if (m_loaded.isNull())
+        return;
+    m_passes.resize(m_applied);
+    m_passes.push_back(gains);
+    m_applied = m_passes.size();
+}
+
+void CorrectionHistory::forget()
+{
+    m_passes.clear();
+    m_applied = 0;
+}
+
+void CorrectionHistory::undo(PictureSurface &picture)
+{
+    if (!canUndo())
+        return;
+    --m_applied;
+    replay(picture);
+}
+
+void CorrectionHistory::redo(PictureSurface &picture)
+{
+    if (!canRedo())
+        return;
+    ++m_applied;
+    replay(picture);
+}
+
+void CorrectionHistory::replay(PictureSurface &picture) const
+{
+    const std::vector<Gains> applied(m_passes.begin(), m_passes.begin() + std::ptrdiff_t(m_applied));
+    const RowTables tables = MakeRowTables(applied);
+    const int rows = std::min(m_loaded.height(), picture.scaleHeight());
+    for (int y = 0; y < rows; ++y) {
+        const PixelRow row = picture.row(y);
+        const int width = std::min(row.width, m_loaded.width());
+        std::memcpy(row.pixels, m_loaded.constScanLine(y), std::size_t(width) * sizeof(std::uint32_t));
+        MapRow(row.pixels, width, tables);
+        picture.refresh();
+    }
+}
+
+} // namespace velmora

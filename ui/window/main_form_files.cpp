@@ -1,0 +1,158 @@
+// Velmora — pictures in and out: the two imports, refresh from the file, save in the chosen format.
+#include <cmath>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "ui/widgets/picture_box.h"
+#include "picture/picture_loader.h"
+#include "picture/picture_saver.h"
+#include "ui/window/main_form.h"
+#include "ui/dialogs/save_options_dialog.h"
+#include "ui/window/window_texts.h"
+
+namespace velmora {
+
+namespace {
+// Half the picture area's outer size: every import is centred on this point.
+constexpr int kCentreX = 205;
+constexpr int kCentreY = 255;
+// A photo's file larger than this is not held in memory for its camera data.
+constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
+
+} // namespace
+
+// The one dialog's settings persist between uses; nothing changes when the user cancels.
+std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
+{
+    if (purpose == DialogPurpose::Open) {
+        m_dialog.filter = text::kOpenFilter;
+        m_dialog.flags = 16;
+        m_dialog.initDir = text::kImportFolder;
+        m_dialog.filterIndex = 2;
+    } else {
+        m_dialog.filter = text::kSaveFilter;
+        m_dialog.flags = 16;
+        m_dialog.filterIndex = 1;
+    }
+    m_dialog.cancelError = false;
+    std::optional<std::string> chosen = m_services.files.pick(m_dialog, purpose);
+    if (chosen)
+        m_dialog.fileName = *chosen;
+    return chosen;
+}
+
+// A picture that cannot be read is reported and leaves the box as it was. The path's bytes go to
+// the system as they are, so a name in any encoding opens.
+bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes)
+{
+    const QByteArray name = QByteArray::fromStdString(path);
+    LoadedPicture loaded = LoadPicture(name);
+    if (loaded.problem != LoadProblem::None) {
+        const QString reason =
+            text::LoadProblemText(loaded.problem, loaded.declaredSize, PictureMemoryLimit() / (1024 * 1024));
+        m_services.messages.show(text::OpenFailedMessage(QFile::decodeName(name), reason).toStdString(),
+                                 text::kAppTitle);
+        return false;
+    }
+    box->setPicture(std::move(loaded.image));
+    if (fileBytes) // the bytes the picture came from, whose camera data a save carries over
+        *fileBytes = loaded.encoded.size() <= kMaxKeptFileBytes ? std::move(loaded.encoded) : QByteArray();
+    if (loaded.warning == LoadWarning::ProfileIgnored)
+        m_services.messages.show(text::ProfileIgnoredMessage(QFile::decodeName(name)).toStdString(), text::kAppTitle);
+    return true;
+}
+
+void MainForm::centre(PictureBox *box)
+{
+    const int left = kCentreX - int(std::floor(box->scaleWidth() / 2.0));
+    const int top = kCentreY - int(std::floor(box->scaleHeight() / 2.0));
+    box->move(left, top);
+}
+
+void MainForm::importReference()
+{
+    if (const auto path = askFileName(DialogPurpose::Open))
+        openReference(*path);
+}
+
+void MainForm::importTarget()
+{
+    if (const auto path = askFileName(DialogPurpose::Open))
+        openTarget(*path);
+}
+
+void MainForm::openReference(const std::string &path)
+{
+    if (loadInto(m_referencePicture, path))
+        placeImported(m_referencePicture);
+}
+
+void MainForm::openTarget(const std::string &path)
+{
+    if (!loadInto(m_targetPicture, path, &m_targetFileBytes)) {
+        forgetPhoto(path); // a recent entry that no longer opens leaves the list
+        return;
+    }
+    m_targetPath = path;
+    m_targetPicture->setVisible(true);
+    placeImported(m_targetPicture);
+    photoLoaded();
+    rememberPhoto(path);
+}
+
+// Throws away a correction: the photo comes back from its file where it stands.
+void MainForm::reloadTarget()
+{
+    if (m_targetPath.empty())
+        m_targetPicture->clearPicture();
+    else if (!loadInto(m_targetPicture, m_targetPath, &m_targetFileBytes))
+        return;
+    photoLoaded();
+}
+
+// The file is written beside the window's thread; 保存 stays off until it is on disk or has failed.
+void MainForm::saveTarget()
+{
+    if (m_save.busy())
+        return;
+    const auto name = askFileName(DialogPurpose::Save);
+    if (!name)
+        return;
+    m_savePath = CompleteSaveName(QString::fromStdString(*name), m_dialog.filter, m_dialog.filterIndex);
+    // The picture is shared, not copied: a pass or import meanwhile gets its own copy.
+    SaveRequest request{m_targetPicture->image(), m_savePath, FormatOfName(m_savePath).value_or(SaveFormat::Bmp),
+                        LoadSaveOptions(), m_targetFileBytes};
+    m_save.start([request = std::move(request)] { return SavePicture(request); });
+    updateButtons();
+}
+
+void MainForm::saveFinished(SaveOutcome outcome)
+{
+    updateButtons();
+    if (!outcome.ok())
+        m_services.messages.show(text::SaveFailedMessage(m_savePath, text::SaveProblemText(outcome)).toStdString(),
+                                 text::kAppTitle);
+    else if (outcome.cameraDataDropped)
+        m_services.messages.show(text::CameraDataDroppedMessage(m_savePath).toStdString(), text::kAppTitle);
+    emit saveEnded();
+}
+
+bool MainForm::finishSaveInFlight()
+{
+    if (!m_save.busy())
+        return true;
+    const SaveOutcome outcome = m_save.wait();
+    saveFinished(outcome);
+    return outcome.ok();
+}
+
+void MainForm::showSaveOptions()
+{
+    SaveOptionsDialog dialog(LoadSaveOptions(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        StoreSaveOptions(dialog.options());
+}
+
+} // namespace velmora
