@@ -43,15 +43,6 @@ std::string StemOf(const std::string &path)
     return name;
 }
 
-std::string SuffixOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return path.substr(dot);
-}
-
 bool MakeFolders(const std::string &folder)
 {
     struct stat st {};
@@ -85,36 +76,6 @@ std::string Numbered(const std::string &path, const std::set<std::string> &taken
 }
 
 } // namespace
-
-std::optional<PictureFormat> FormatFromName(std::string name)
-{
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (!name.empty() && name.front() == '.')
-        name.erase(0, 1);
-    if (name == "jpg" || name == "jpeg")
-        return PictureFormat::Jpeg;
-    if (name == "png")
-        return PictureFormat::Png;
-    if (name == "tif" || name == "tiff")
-        return PictureFormat::Tiff;
-    if (name == "webp")
-        return PictureFormat::Webp;
-    if (name == "bmp")
-        return PictureFormat::Bmp;
-    return std::nullopt;
-}
-
-const char *FormatSuffix(PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Bmp: return ".bmp";
-    case PictureFormat::Jpeg: return ".jpg";
-    case PictureFormat::Png: return ".png";
-    case PictureFormat::Tiff: return ".tif";
-    case PictureFormat::Webp: return ".webp";
-    }
-    return ".png";
-}
 
 FileFailure FailureOfStream(const StreamOutcome &o)
 {
@@ -156,12 +117,12 @@ std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, cons
             inputs.insert({st.st_dev, st.st_ino});
             file.bytes = st.st_size;
         }
-        file.format = format ? *format : FormatFromName(SuffixOf(input)).value_or(PictureFormat::Png);
+        file.format = format ? *format : WrittenFormatOfPath(input).value_or(PictureFormat::Png);
         const std::string folder = outFolder.empty() ? FolderOf(input) + "/" + kDefaultFolder : outFolder;
         if (!MakeFolders(folder))
             file.failure = FileFailure::NoOutputFolder;
         else
-            file.output = Canonical(folder) + "/" + StemOf(input) + FormatSuffix(file.format);
+            file.output = Canonical(folder) + "/" + StemOf(input) + EndingOf(file.format);
         plan.push_back(std::move(file));
     }
     std::set<std::string> taken;
@@ -192,7 +153,7 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
         if (LooksLikeJpeg(file.input)) {
             const bool replace = clash == NameClash::Replace;
             StreamRequest request{file.input, file.output, replace,
-                                  file.format == PictureFormat::Bmp ? StreamFormat::Bitmap : StreamFormat::Jpeg,
+                                  file.format,
                                   quality, PictureMemoryLimit(), threads};
             long long reported = 0;
             const StreamOutcome outcome = CorrectJpegFile(request, tables, [&](double done) {

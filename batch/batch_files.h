@@ -12,6 +12,7 @@
 #include "batch/file_failure.h"
 #include "batch/whole_picture.h"
 #include "io/banded_jpeg.h"
+#include "io/picture_format.h"
 
 namespace velmora {
 
@@ -31,10 +32,6 @@ struct PlannedFile {
     FileFailure failure = FileFailure::None; // found while planning: the photo is not attempted
 };
 
-// "jpg", "jpeg", "png", "tif", "tiff", "webp", "bmp", any case, with or without a dot.
-std::optional<PictureFormat> FormatFromName(std::string name);
-// The file name ending a format is written with: ".jpg", ".png", ...
-const char *FormatSuffix(PictureFormat format);
 
 // Outputs in `folder`, or when it is empty in a folder 已校正 beside each photo; the name is the
 // photo's with the format's ending, and the format the photo's own when none is given (PNG for

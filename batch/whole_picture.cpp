@@ -12,18 +12,6 @@ namespace velmora {
 
 namespace {
 
-SaveFormat FormatFor(PictureFormat format)
-{
-    switch (format) {
-    case PictureFormat::Bmp: return SaveFormat::Bmp;
-    case PictureFormat::Jpeg: return SaveFormat::Jpeg;
-    case PictureFormat::Png: return SaveFormat::Png;
-    case PictureFormat::Tiff: return SaveFormat::Tiff;
-    case PictureFormat::Webp: return SaveFormat::WebP;
-    }
-    return SaveFormat::Png;
-}
-
 FileFailure LoadFailure(LoadProblem problem)
 {
     switch (problem) {
@@ -83,7 +71,7 @@ FileFailure CorrectWholePicture(const QString &input, const QString &output, con
         return FileFailure::OutputExists;
     SaveOptions options;
     options.jpegQuality = quality;
-    return SaveFailure(SavePicture({image, output, FormatFor(format), options, loaded.encoded}));
+    return SaveFailure(SavePicture({image, output, format, options, loaded.encoded}));
 }
 
 } // namespace velmora

@@ -7,10 +7,9 @@
 
 #include "core/gain_table.h"
 #include "batch/file_failure.h"
+#include "io/picture_format.h"
 
 namespace velmora {
-
-enum class PictureFormat { Bmp, Jpeg, Png, Tiff, Webp };
 
 // None on success. An existing output is kept unless `replace`; `quality` is the JPEG quality;
 // `threads` may decode the photo.

@@ -45,7 +45,7 @@ std::optional<ApplyProblem> Take(ApplyOptions &o, const std::string &name, const
     } else if (name == "--out") {
         o.outFolder = value;
     } else if (name == "--format") {
-        if (!(o.format = FormatFromName(value)))
+        if (!(o.format = WrittenFormatOfEnding(value)))
             return ApplyProblem{ApplyProblemKind::BadFormat, value};
     } else if (name == "--quality") {
         const auto q = WholeIn(value, 1, 100);

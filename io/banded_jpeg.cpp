@@ -329,7 +329,7 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
     jpeg_read_header(&s.decoder, TRUE);
 
     if (s.decoder.jpeg_color_space == JCS_CMYK || s.decoder.jpeg_color_space == JCS_YCCK
-        || (request.format == StreamFormat::Bitmap && IsTurned(&s.decoder))) {
+        || (request.format == PictureFormat::Bmp && IsTurned(&s.decoder))) {
         s.outcome.result = StreamResult::NeedsWholeLoad;
         return;
     }
@@ -339,7 +339,7 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
 
     const int width = static_cast<int>(s.decoder.output_width);
     const int height = static_cast<int>(s.decoder.output_height);
-    if (request.format == StreamFormat::Bitmap && !(s.layout = LayOutBitmap(width, height))) {
+    if (request.format == PictureFormat::Bmp && !(s.layout = LayOutBitmap(width, height))) {
         s.outcome.result = StreamResult::TooLarge;
         return;
     }

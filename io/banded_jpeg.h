@@ -8,10 +8,9 @@
 
 #include "core/gain_table.h"
 #include "io/atomic_output.h"
+#include "io/picture_format.h"
 
 namespace velmora {
-
-enum class StreamFormat { Bitmap, Jpeg };
 
 enum class StreamResult {
     Written,
@@ -32,7 +31,7 @@ struct StreamRequest {
     std::string input;
     std::string output;
     bool replace = false; // an existing output may be replaced
-    StreamFormat format = StreamFormat::Bitmap;
+    PictureFormat format = PictureFormat::Bmp; // BMP or JPEG
     int quality = 95; // JPEG output, 1..100; written 4:4:4
     // The most memory the decoder may take (a progressive JPEG keeps all its coefficients).
     long long memoryLimit = 1LL << 30;

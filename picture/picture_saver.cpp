@@ -49,28 +49,30 @@ std::optional<QByteArray> EncodeWithQt(const QImage &source, const char *format,
     return bytes;
 }
 
-std::optional<QByteArray> Encode(const QImage &image, SaveFormat format, const SaveOptions &options)
+std::optional<QByteArray> Encode(const QImage &image, PictureFormat format, const SaveOptions &options)
 {
     switch (format) {
-    case SaveFormat::Png:
+    case PictureFormat::Png:
         return EncodeWithQt(image, "png", -1, -1);
-    case SaveFormat::Tiff:
+    case PictureFormat::Tiff:
         return EncodeWithQt(image, "tiff", -1, 1); // LZW, lossless
-    case SaveFormat::WebP:
+    case PictureFormat::WebP:
         // Qt's WebP writer encodes losslessly at quality 100.
         return EncodeWithQt(image, "webp", options.webpLossless ? 100 : std::clamp(options.webpQuality, 1, 99), -1);
-    case SaveFormat::Jpeg:
+    case PictureFormat::Jpeg:
         return EncodeJpeg(image, options.jpegQuality, SrgbProfile());
-    case SaveFormat::Bmp:
+    case PictureFormat::Bmp: // written row by row, not encoded whole
+    case PictureFormat::Gif:
+    case PictureFormat::Ico:
         break;
     }
     return std::nullopt;
 }
 
-bool TooLargeFor(SaveFormat format, QSize size)
+bool TooLargeFor(PictureFormat format, QSize size)
 {
     const int side = std::max(size.width(), size.height());
-    return (format == SaveFormat::WebP && side > kWebpMaxSide) || (format == SaveFormat::Jpeg && side > kJpegMaxSide);
+    return (format == PictureFormat::WebP && side > kWebpMaxSide) || (format == PictureFormat::Jpeg && side > kJpegMaxSide);
 }
 
 SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path)
@@ -125,7 +127,7 @@ SaveOutcome SaveBitmap(const QImage &source, const QString &path)
 
 SaveOutcome SavePicture(const SaveRequest &request)
 {
-    if (request.format == SaveFormat::Bmp)
+    if (request.format == PictureFormat::Bmp)
         return SaveBitmap(request.image, request.path);
     if (request.image.isNull())
         return {SaveProblem::EncodeFailed};

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 
+#include "io/picture_format.h"
 #include "picture/save_format.h"
 #include "picture/save_outcome.h"
 
@@ -13,7 +14,7 @@ namespace velmora {
 struct SaveRequest {
     QImage image;
     QString path;
-    SaveFormat format = SaveFormat::Bmp;
+    PictureFormat format = PictureFormat::Bmp;
     SaveOptions options;
     QByteArray original; // the photo's own file, whose camera data PNG, JPEG, TIFF and WebP carry over
 };

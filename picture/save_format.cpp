@@ -22,22 +22,6 @@ QStringList PatternExtensions(const QString &patterns)
 
 } // namespace
 
-std::optional<SaveFormat> FormatOfName(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("bmp"))
-        return SaveFormat::Bmp;
-    if (suffix == QLatin1String("png"))
-        return SaveFormat::Png;
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return SaveFormat::Jpeg;
-    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
-        return SaveFormat::Tiff;
-    if (suffix == QLatin1String("webp"))
-        return SaveFormat::WebP;
-    return std::nullopt;
-}
-
 QString CompleteSaveName(const QString &typed, const std::string &filter, int filterIndex)
 {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));

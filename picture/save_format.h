@@ -8,17 +8,12 @@
 
 namespace velmora {
 
-enum class SaveFormat { Bmp, Png, Jpeg, Tiff, WebP };
-
 // Lossy settings, set in 保存选项 and kept across starts. PNG, TIFF and BMP have none.
 struct SaveOptions {
     int jpegQuality = 95;    // 1–100, always full-resolution colour
     bool webpLossless = true;
     int webpQuality = 90;    // 1–100, when lossy
 };
-
-// The format a file name asks for by its extension, whatever its case; nothing for other names.
-std::optional<SaveFormat> FormatOfName(const QString &path);
 
 // The name a save writes: the typed name as it stands when it already ends in an extension one of
 // the dialog's filters lists (any case), else with the chosen filter's first extension appended.

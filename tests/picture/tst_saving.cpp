@@ -124,7 +124,7 @@ QStringList Entries(const QString &folder)
 
 SaveOutcome Save(const QImage &image, const QString &path, const QByteArray &original = {}, SaveOptions options = {})
 {
-    return SavePicture({image, path, FormatOfName(path).value_or(SaveFormat::Bmp), options, original});
+    return SavePicture({image, path, WrittenFormatOfPath(path.toStdString()).value_or(PictureFormat::Bmp), options, original});
 }
 
 // A JPEG as a phone leaves it: make, model, date, turned by its orientation tag, with a thumbnail of

@@ -161,11 +161,11 @@ void TestFileDialog::filtersIgnoreCase_data()
                          << QStringList{"Mixed.Bmp", "PHOTO.BMP", "photo.bmp"};
     QTest::newRow("jpg") << QString::fromUtf8(text::kOpenFilter) << 2 << QStringList{"Holiday.JPG", "face.jpg"};
     QTest::newRow("ico") << QString::fromUtf8(text::kOpenFilter) << 4 << QStringList{"app.ICO"};
-    QTest::newRow("save") << QString::fromUtf8(text::kSaveFilter) << 1
+    QTest::newRow("save") << QString::fromStdString(text::SaveFilter()) << 1
                           << QStringList{"Mixed.Bmp", "PHOTO.BMP", "photo.bmp"};
-    QTest::newRow("save JPEG, two patterns") << QString::fromUtf8(text::kSaveFilter) << 3
+    QTest::newRow("save JPEG, two patterns") << QString::fromStdString(text::SaveFilter()) << 3
                                              << QStringList{"Holiday.JPG", "face.jpg", "scan.Jpeg"};
-    QTest::newRow("save WebP") << QString::fromUtf8(text::kSaveFilter) << 5 << QStringList{"shot.WebP"};
+    QTest::newRow("save WebP") << QString::fromStdString(text::SaveFilter()) << 5 << QStringList{"shot.WebP"};
 }
 
 void TestFileDialog::filtersIgnoreCase()
@@ -303,7 +303,7 @@ void TestFileDialog::replaceQuestion()
         existing.write("an earlier photo");
     }
     DialogSettings settings;
-    settings.filter = text::kSaveFilter;
+    settings.filter = text::SaveFilter();
     settings.filterIndex = 1;
     settings.initDir = dir.path().toStdString();
     const Answered answered = SaveThroughDialog(settings, typed, filter, QMessageBox::StandardButton(answer));

@@ -28,12 +28,21 @@ namespace velmora {
 namespace {
 
 QString Utf8(const char *text) { return QString::fromUtf8(text); }
+QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
-constexpr std::pair<const char *, PictureFormat> kFormats[] = {
-    {"JPEG", PictureFormat::Jpeg}, {"PNG", PictureFormat::Png}, {"TIFF", PictureFormat::Tiff},
-    {"WebP", PictureFormat::Webp}, {"BMP", PictureFormat::Bmp}};
+// "*.jpg", "*.jpeg", … for every format Velmora reads.
+QStringList PhotoPatterns()
+{
+    QStringList patterns;
+    for (const FormatInfo &f : PictureFormats())
+        for (const std::string_view ending : f.endings)
+            patterns << QStringLiteral("*.") + Latin1(ending);
+    return patterns;
+}
 
-const QStringList kPhotoPatterns{"*.jpg", "*.jpeg", "*.png", "*.bmp", "*.gif", "*.ico", "*.tif", "*.tiff", "*.webp"};
+// The design's BMP last: a batch most often keeps the photos' own JPEG.
+constexpr PictureFormat kOutputFormats[] = {PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Tiff,
+                                            PictureFormat::WebP, PictureFormat::Bmp};
 
 } // namespace
 
@@ -124,8 +133,8 @@ void BatchDialog::buildLayout()
     m_outputFolder->setObjectName("outputFolder");
     m_browseOutput->setText(Utf8(text::kBatchBrowse));
     m_format->setObjectName("format");
-    for (const auto &[name, format] : kFormats)
-        m_format->addItem(QString::fromLatin1(name), static_cast<int>(format));
+    for (const PictureFormat format : kOutputFormats)
+        m_format->addItem(Latin1(InfoOf(format).name), static_cast<int>(format));
     m_quality->setObjectName("quality");
     m_quality->setRange(1, 100);
     m_quality->setValue(95);
@@ -178,7 +187,7 @@ void BatchDialog::addPhotos(const QStringList &paths)
 
 void BatchDialog::chooseFiles()
 {
-    addPhotos(QFileDialog::getOpenFileNames(this, Utf8(text::kBatchTitle), {}, Utf8(text::kBatchPhotoFilter)));
+    addPhotos(QFileDialog::getOpenFileNames(this, Utf8(text::kBatchTitle), {}, Utf8(text::kBatchPhotoFilterName) + QStringLiteral(" (") + PhotoPatterns().join(QLatin1Char(' ')) + QLatin1Char(')')));
 }
 
 void BatchDialog::chooseFolder()
@@ -187,7 +196,7 @@ void BatchDialog::chooseFolder()
     if (folder.isEmpty())
         return;
     QStringList found;
-    QDirIterator it(folder, kPhotoPatterns, QDir::Files);
+    QDirIterator it(folder, PhotoPatterns(), QDir::Files);
     while (it.hasNext())
         found << it.next();
     found.sort();
@@ -347,7 +356,7 @@ void BatchDialog::updateState()
     m_useLastGains->setEnabled(idle && m_lastGains.has_value());
     m_remove->setEnabled(idle && !m_photos->selectedItems().isEmpty());
     const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
-    m_quality->setEnabled(idle && (format == PictureFormat::Jpeg || format == PictureFormat::Webp));
+    m_quality->setEnabled(idle && (format == PictureFormat::Jpeg || format == PictureFormat::WebP));
     m_start->setEnabled(idle && m_photos->count() > 0);
     m_cancel->setEnabled(!idle && !m_run->cancelled);
 }

@@ -32,7 +32,7 @@ std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
         m_dialog.initDir = text::kImportFolder;
         m_dialog.filterIndex = 2;
     } else {
-        m_dialog.filter = text::kSaveFilter;
+        m_dialog.filter = text::SaveFilter();
         m_dialog.flags = 16;
         m_dialog.filterIndex = 1;
     }
@@ -122,7 +122,7 @@ void MainForm::saveTarget()
         return;
     m_savePath = CompleteSaveName(QString::fromStdString(*name), m_dialog.filter, m_dialog.filterIndex);
     // The picture is shared, not copied: a pass or import meanwhile gets its own copy.
-    SaveRequest request{m_targetPicture->image(), m_savePath, FormatOfName(m_savePath).value_or(SaveFormat::Bmp),
+    SaveRequest request{m_targetPicture->image(), m_savePath, WrittenFormatOfPath(m_savePath.toStdString()).value_or(PictureFormat::Bmp),
                         LoadSaveOptions(), m_targetFileBytes};
     m_save.start([request = std::move(request)] { return SavePicture(request); });
     updateButtons();

@@ -1,9 +1,12 @@
 // Velmora — texts put together from values.
 #include "ui/window/window_texts.h"
 
+#include <cctype>
+
 #include <QDir>
 
 #include "core/number_text.h"
+#include "io/picture_format.h"
 
 namespace velmora::text {
 
@@ -19,6 +22,25 @@ std::string RefusalText(Refusal refusal)
     case Refusal::TooDark: return "所选颜色太暗，无法计算校正量！请重新选点！";
     }
     return {};
+}
+
+std::string SaveFilter()
+{
+    std::string filter;
+    for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff,
+                                       PictureFormat::WebP}) {
+        std::string patterns;
+        for (const std::string_view ending : InfoOf(format).endings) {
+            std::string upper(ending);
+            for (char &c : upper)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+            patterns.append(patterns.empty() ? "*." : ";*.").append(upper);
+        }
+        if (!filter.empty())
+            filter += '|';
+        filter.append(InfoOf(format).name).append("图像(").append(patterns).append(")|").append(patterns);
+    }
+    return filter;
 }
 
 QString PointerText(float x, float y)

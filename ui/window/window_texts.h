@@ -31,9 +31,9 @@ inline constexpr const char *kSwatchTip = "将鼠标移到理想皮肤处点击�
 
 inline constexpr const char *kOpenFilter =
     "BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico";
-inline constexpr const char *kSaveFilter =
-    "BMP图像(*.BMP)|*.BMP|PNG图像(*.PNG)|*.PNG|JPEG图像(*.JPG;*.JPEG)|*.JPG;*.JPEG|TIFF图像(*.TIF;*.TIFF)|*.TIF;*.TIFF"
-    "|WebP图像(*.WEBP)|*.WEBP";
+// The save dialog's filters, one a format written: "BMP图像(*.BMP)|*.BMP|…|WebP图像(*.WEBP)|*.WEBP",
+// the design's bitmap first.
+std::string SaveFilter();
 inline constexpr const char *kImportFolder = "d:";
 
 // The menu bar: menus, then each command's caption with its mnemonic.
@@ -112,7 +112,7 @@ inline constexpr const char *kBatchNoPhotos = "请先添加照片。";
 inline constexpr const char *kBatchNoGains = "还没有完成过校正，请选择校正量文件。";
 inline constexpr const char *kBatchNoCorrectionFile = "请选择校正量文件。";
 inline constexpr const char *kBatchNoOutputFolder = "请选择输出文件夹。";
-inline constexpr const char *kBatchPhotoFilter = "图片 (*.jpg *.jpeg *.png *.bmp *.gif *.ico *.tif *.tiff *.webp)";
+inline constexpr const char *kBatchPhotoFilterName = "图片";
 inline constexpr const char *kBatchCorrectionFilter = "校正量文件 (*.velmora)";
 inline constexpr const char *kBatchCancelling = "正在取消，等待当前照片完成…";
 
