@@ -31,6 +31,8 @@ std::string CorrectionFileText(CorrectionFileError error)
     case CorrectionFileError::NewerVersion: return "由更新版本的 Velmora 写出，本版本无法读取";
     case CorrectionFileError::NoGains: return "文件中没有增益";
     case CorrectionFileError::BadNumbers: return "文件中的数值不正确";
+    case CorrectionFileError::RepeatedKey: return "文件中有重复的项";
+    case CorrectionFileError::Unreadable: return "无法读取文件";
     }
     return {};
 }

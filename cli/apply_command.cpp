@@ -1,13 +1,7 @@
 // Velmora — `velmora apply`.
 #include "cli/apply_command.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <thread>
 
 #include <unistd.h>
 #if defined(__GLIBC__)
@@ -16,10 +10,12 @@
 
 #include <QCoreApplication>
 
+#include "batch/batch_run.h"
 #include "cli/apply_progress.h"
 #include "cli/apply_texts.h"
 #include "core/correction_file.h"
 #include "core/correction_rule.h"
+#include "io/correction_file_reader.h"
 
 namespace velmora {
 
@@ -35,14 +31,7 @@ std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts
     if (o.gains)
         return *o.gains;
     if (!o.correctionFile.empty()) {
-        std::ifstream in(o.correctionFile, std::ios::binary);
-        std::string text;
-        // One byte past the limit is enough to know the file is not ours.
-        text.resize(kCorrectionFileMaxBytes + 1);
-        if (!in || (in.read(text.data(), static_cast<std::streamsize>(text.size())), in.bad()))
-            return texts.correctionUnreadable(o.correctionFile);
-        text.resize(static_cast<std::size_t>(in.gcount()));
-        const auto record = ReadCorrection(text);
+        const auto record = ReadCorrectionFile(o.correctionFile);
         if (const auto *error = std::get_if<CorrectionFileError>(&record))
             return texts.correctionFile(o.correctionFile, *error);
         return std::get<CorrectionRecord>(record).gains;
@@ -57,22 +46,15 @@ std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts
 std::vector<FileResult> CorrectAll(const std::vector<PlannedFile> &plan, const ApplyOptions &o,
                                    const RowTables &tables, ApplyProgress &progress)
 {
-    const ThreadSplit split = SplitThreads(o.jobs, plan.size());
     std::vector<FileResult> results(plan.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t i; (i = next++) < plan.size();) {
-            results[i] = CorrectOneFile(plan[i], o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, tables,
-                                        [&](long long b) { progress.addBytes(b); }, split.threadsEach);
-            progress.fileDone();
-        }
+    BatchEvents events;
+    events.done = [&](std::size_t i, const FileResult &result) {
+        results[i] = result;
+        progress.fileDone();
     };
-    std::vector<std::thread> others;
-    for (int j = 1; j < split.workers; ++j)
-        others.emplace_back(work);
-    work();
-    for (std::thread &w : others)
-        w.join();
+    events.addBytes = [&](long long bytes) { progress.addBytes(bytes); };
+    BatchRun run({plan, tables, o.quality, o.overwrite ? NameClash::Replace : NameClash::Refuse, o.jobs}, std::move(events));
+    run.wait();
     return results;
 }
 

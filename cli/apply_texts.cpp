@@ -150,6 +150,8 @@ std::string ApplyTexts::correctionUnreadable(const std::string &path) const
 
 std::string ApplyTexts::correctionFile(const std::string &path, CorrectionFileError e) const
 {
+    if (e == CorrectionFileError::Unreadable)
+        return correctionUnreadable(path);
     if (m_chinese)
         return path + "：" + text::CorrectionFileText(e);
     switch (e) {
@@ -158,6 +160,8 @@ std::string ApplyTexts::correctionFile(const std::string &path, CorrectionFileEr
     case CorrectionFileError::NewerVersion: return path + ": written by a newer Velmora";
     case CorrectionFileError::NoGains: return path + ": the file holds no gains";
     case CorrectionFileError::BadNumbers: return path + ": the file holds a number that is not valid";
+    case CorrectionFileError::RepeatedKey: return path + ": a line's name stands twice in the file";
+    case CorrectionFileError::Unreadable: break;
     }
     return path;
 }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <set>
 
 #include "core/number_text.h"
 
@@ -126,6 +127,7 @@ std::variant<CorrectionRecord, CorrectionFileError> ReadCorrection(std::string_v
 
     CorrectionRecord record;
     bool headed = false, gained = false;
+    std::set<std::string_view> keys;
     while (!text.empty()) {
         const auto end = text.find('\n');
         const std::string_view line = Trim(text.substr(0, end));
@@ -141,6 +143,8 @@ std::variant<CorrectionRecord, CorrectionFileError> ReadCorrection(std::string_v
         const std::optional<Line> entry = SplitLine(line);
         if (!entry)
             return CorrectionFileError::BadNumbers;
+        if (!keys.insert(entry->key).second)
+            return CorrectionFileError::RepeatedKey;
         if (entry->key == "version") {
             const auto version = StrictInteger(entry->value);
             if (!version || *version < 1)

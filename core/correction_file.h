@@ -28,6 +28,8 @@ enum class CorrectionFileError {
     NoGains,        // the heading is there but the gains line is missing
     BadNumbers,     // a line holds something other than three finite numbers
     TooLong,        // far larger than any correction we write: not ours
+    RepeatedKey,    // a line's key stands twice: which one was meant cannot be known
+    Unreadable,     // the file cannot be opened or read
 };
 
 inline constexpr int kCorrectionFileVersion = 1;

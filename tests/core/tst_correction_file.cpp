@@ -90,6 +90,10 @@ private slots:
         QTest::newRow("bad version") << QByteArray("[velmora correction]\nversion=one\ngains=1,2,3\n")
                                      << CorrectionFileError::BadNumbers;
         QTest::newRow("huge") << head + "gains=1,2,3\n" + QByteArray(70000, '#') << CorrectionFileError::TooLong;
+        // Which of two lines was meant cannot be known, whether the key is ours or a later version's.
+        QTest::newRow("gains twice") << head + "gains=1,2,3\ngains=4,5,6\n" << CorrectionFileError::RepeatedKey;
+        QTest::newRow("version twice") << head + "version=1\ngains=1,2,3\n" << CorrectionFileError::RepeatedKey;
+        QTest::newRow("unknown key twice") << head + "gains=1,2,3\nnote=a\nnote=b\n" << CorrectionFileError::RepeatedKey;
     }
     void badFilesAreRefused()
     {

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "core/correction_file.h"
+#include "io/correction_file_reader.h"
 #include "ui/window/window_texts.h"
 
 namespace velmora {
@@ -46,26 +47,12 @@ constexpr PictureFormat kOutputFormats[] = {PictureFormat::Jpeg, PictureFormat::
 
 } // namespace
 
-// One batch in the background: worker threads take the photos in turn and report to the dialog's
-// thread through queued calls.
+// One batch in the background: the pool's workers report to the dialog's thread through queued calls.
 struct BatchDialog::Run {
-    std::vector<PlannedFile> plan;
-    RowTables tables;
-    int quality = 95;
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> cancelled{false};
-    std::vector<std::thread> workers;
-    int workersLeft = 0;
     int done = 0;
     int succeeded = 0;
     QStringList failures;
-
-    ~Run()
-    {
-        cancelled = true;
-        for (std::thread &w : workers)
-            w.join();
-    }
+    std::unique_ptr<BatchRun> pool; // last, so its workers have ended before the counts go
 };
 
 BatchDialog::BatchDialog(std::optional<Gains> lastGains, QWidget *parent)
@@ -240,14 +227,7 @@ std::optional<Gains> BatchDialog::chosenGains()
         m_current->setText(Utf8(text::kBatchNoCorrectionFile));
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_current->setText(text::CorrectionUnreadableMessage(path));
-        return std::nullopt;
-    }
-    // One byte past the limit is enough to know the file is not ours.
-    const QByteArray bytes = file.read(static_cast<qint64>(kCorrectionFileMaxBytes) + 1);
-    const auto record = ReadCorrection(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto record = ReadCorrectionFile(QFile::encodeName(path).toStdString());
     if (const auto *error = std::get_if<CorrectionFileError>(&record)) {
         m_current->setText(text::CorrectionFileMessage(path, *error));
         return std::nullopt;
@@ -275,31 +255,26 @@ void BatchDialog::start()
     for (int i = 0; i < m_photos->count(); ++i)
         files.push_back(QFile::encodeName(m_photos->item(i)->text()).toStdString());
     const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
-    m_run = std::make_unique<Run>();
-    m_run->plan = PlanOutputs(files, QFile::encodeName(m_outputFolder->text().trimmed()).toStdString(), format,
-                              NameClash::Number);
-    m_run->tables = MakeRowTables(*gains);
-    m_run->quality = m_quality->value();
+    BatchJob job;
+    job.plan = PlanOutputs(files, QFile::encodeName(m_outputFolder->text().trimmed()).toStdString(), format,
+                           NameClash::Number);
+    job.tables = MakeRowTables(*gains);
+    job.quality = m_quality->value();
+    job.clash = NameClash::Number;
     m_results->clear();
-    m_progress->setRange(0, static_cast<int>(m_run->plan.size()));
+    m_progress->setRange(0, static_cast<int>(job.plan.size()));
     m_progress->setValue(0);
 
-    const ThreadSplit split = SplitThreads(0, m_run->plan.size());
-    const int threadsEach = split.threadsEach;
-    Run *run = m_run.get();
-    const auto work = [this, run, threadsEach] {
-        for (std::size_t i; !run->cancelled && (i = run->next++) < run->plan.size();) {
-            const int index = static_cast<int>(i);
-            QMetaObject::invokeMethod(this, [this, index] { fileStarted(index); }, Qt::QueuedConnection);
-            const FileResult result =
-                CorrectOneFile(run->plan[i], run->quality, NameClash::Number, run->tables, [](long long) {}, threadsEach);
-            QMetaObject::invokeMethod(this, [this, index, result] { fileDone(index, result); }, Qt::QueuedConnection);
-        }
-        QMetaObject::invokeMethod(this, [this] { workerEnded(); }, Qt::QueuedConnection);
+    BatchEvents events;
+    events.started = [this](std::size_t i) {
+        QMetaObject::invokeMethod(this, [this, i] { fileStarted(i); }, Qt::QueuedConnection);
     };
-    m_run->workersLeft = split.workers;
-    for (int j = 0; j < split.workers; ++j)
-        m_run->workers.emplace_back(work);
+    events.done = [this](std::size_t i, const FileResult &result) {
+        QMetaObject::invokeMethod(this, [this, i, result] { fileDone(i, result); }, Qt::QueuedConnection);
+    };
+    events.ended = [this] { QMetaObject::invokeMethod(this, [this] { runEnded(); }, Qt::QueuedConnection); };
+    m_run = std::make_unique<Run>();
+    m_run->pool = std::make_unique<BatchRun>(std::move(job), std::move(events));
     updateState();
 }
 
@@ -307,20 +282,21 @@ void BatchDialog::cancel()
 {
     if (!m_run)
         return;
-    m_run->cancelled = true;
+    m_run->pool->cancel();
     m_current->setText(Utf8(text::kBatchCancelling));
     m_cancel->setEnabled(false);
 }
 
-void BatchDialog::fileStarted(int index)
+void BatchDialog::fileStarted(std::size_t index)
 {
-    if (!m_run || m_run->cancelled)
+    if (!m_run || m_run->pool->cancelled())
         return;
-    m_current->setText(text::BatchProgressText(m_run->done + 1, static_cast<int>(m_run->plan.size()),
-                                               QFileInfo(QFile::decodeName(m_run->plan[index].input.c_str())).fileName()));
+    const std::vector<PlannedFile> &plan = m_run->pool->plan();
+    m_current->setText(text::BatchProgressText(m_run->done + 1, static_cast<int>(plan.size()),
+                                               QFileInfo(QFile::decodeName(plan[index].input.c_str())).fileName()));
 }
 
-void BatchDialog::fileDone(int index, const FileResult &result)
+void BatchDialog::fileDone(std::size_t index, const FileResult &result)
 {
     if (!m_run)
         return;
@@ -332,15 +308,15 @@ void BatchDialog::fileDone(int index, const FileResult &result)
     const QString reason = result.failure == FileFailure::Described
                                ? QString::fromStdString(result.reason)
                                : QString::fromStdString(text::FileFailureText(result.failure));
-    m_run->failures << text::BatchFailureLine(QFile::decodeName(m_run->plan[index].input.c_str()), reason);
+    m_run->failures << text::BatchFailureLine(QFile::decodeName(m_run->pool->plan()[index].input.c_str()), reason);
 }
 
-void BatchDialog::workerEnded()
+void BatchDialog::runEnded()
 {
-    if (!m_run || --m_run->workersLeft > 0)
+    if (!m_run)
         return;
-    const int total = static_cast<int>(m_run->plan.size());
-    m_current->setText(text::BatchSummary(m_run->succeeded, total, m_run->cancelled));
+    const int total = static_cast<int>(m_run->pool->plan().size());
+    m_current->setText(text::BatchSummary(m_run->succeeded, total, m_run->pool->cancelled()));
     m_results->setPlainText(m_run->failures.join(QLatin1Char('\n')));
     m_run.reset(); // every worker has ended; the joins return at once
     updateState();
@@ -358,7 +334,7 @@ void BatchDialog::updateState()
     const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
     m_quality->setEnabled(idle && (format == PictureFormat::Jpeg || format == PictureFormat::WebP));
     m_start->setEnabled(idle && m_photos->count() > 0);
-    m_cancel->setEnabled(!idle && !m_run->cancelled);
+    m_cancel->setEnabled(!idle && !m_run->pool->cancelled());
 }
 
 } // namespace velmora

@@ -2,16 +2,14 @@
 // photos, in the background, while the main window stays usable.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include <QDialog>
 
 #include "core/gain_table.h"
-#include "batch/batch_files.h"
+#include "batch/batch_run.h"
 
 class QComboBox;
 class QLabel;
@@ -50,9 +48,9 @@ private:
     void removeSelected();
     void start();
     void cancel();
-    void fileStarted(int index);
-    void fileDone(int index, const FileResult &result);
-    void workerEnded();
+    void fileStarted(std::size_t index);
+    void fileDone(std::size_t index, const FileResult &result);
+    void runEnded();
     void updateState();
     // The gains chosen, or nothing with the reason shown.
     std::optional<Gains> chosenGains();

@@ -12,7 +12,9 @@ void CorrectionHistory::reset(const QImage &loaded)
 {
     m_loaded = loaded;
     m_passes.clear();
+    m_serials.clear();
     m_applied = 0;
+    m_base = m_nextSerial++;
 }
 
 void CorrectionHistory::recordPass(const Gains &gains)
@@ -20,14 +22,18 @@ void CorrectionHistory::recordPass(const Gains &gains)
     if (m_loaded.isNull())
         return;
     m_passes.resize(m_applied);
+    m_serials.resize(m_applied);
     m_passes.push_back(gains);
+    m_serials.push_back(m_nextSerial++);
     m_applied = m_passes.size();
 }
 
 void CorrectionHistory::forget()
 {
     m_passes.clear();
+    m_serials.clear();
     m_applied = 0;
+    m_base = m_nextSerial++; // what the photo holds now matches no earlier state
 }
 
 void CorrectionHistory::undo(PictureSurface &picture)

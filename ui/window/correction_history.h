@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include <QImage>
@@ -30,13 +31,18 @@ public:
     void redo(PictureSurface &picture);
 
     const QImage &loaded() const { return m_loaded; }
+    // Names what the photo now holds: two equal states are the same pixels.
+    std::uint64_t state() const { return m_applied == 0 ? m_base : m_serials[m_applied - 1]; }
 
 private:
     void replay(PictureSurface &picture) const;
 
     QImage m_loaded;
     std::vector<Gains> m_passes;
+    std::vector<std::uint64_t> m_serials; // one a pass, never reused
     std::size_t m_applied = 0;
+    std::uint64_t m_base = 0;       // the state with no pass applied
+    std::uint64_t m_nextSerial = 1;
 };
 
 } // namespace velmora

@@ -49,11 +49,11 @@ void MainForm::correct()
 
     m_passRunning = true;
     updateButtons();
-    const int generation = m_photoGeneration;
+    const int generation = m_photo.generation();
     const PictureBox &target = *m_targetPicture;
     PassPacer pacer([this] { return yieldDuringPass(); }, m_passEventIntervalMs, target.scaleWidth(),
                     target.scaleHeight() - 1);
-    const PassOutcome outcome = CorrectTarget(m_panel, *m_targetPicture, m_targetChannels,
+    const PassOutcome outcome = CorrectTarget(m_panel, *m_targetPicture, m_photo.targetChannels(),
                                               [&pacer](std::int32_t row) { return pacer.afterRow(row); });
     if (outcome.ended)
         return; // the program is ending: no further row, no beep
@@ -65,11 +65,7 @@ void MainForm::correct()
         return;
     }
     m_awaitingCompletedPass = false;
-    if (generation == m_photoGeneration)
-        m_history.recordPass(outcome.gains);
-    else
-        m_history.forget(); // the photo was replaced while the rows ran: nothing to replay from
-    m_lastCorrection = passRecord(outcome.gains);
+    m_photo.passCompleted(generation, passRecord(outcome.gains));
     updateButtons();
     m_services.beeper.beep();
 }
@@ -99,8 +95,8 @@ void MainForm::updateButtons()
     m_commands.save->setEnabled(others && !m_save.busy());
     m_commands.refresh->setEnabled(others);
     m_commands.guide->setEnabled(others);
-    m_commands.undo->setEnabled(!m_passRunning && m_history.canUndo());
-    m_commands.redo->setEnabled(!m_passRunning && m_history.canRedo());
+    m_commands.undo->setEnabled(!m_passRunning && m_photo.history().canUndo());
+    m_commands.redo->setEnabled(!m_passRunning && m_photo.history().canRedo());
 }
 
 // Enter works the button with the focus, or 校正; Esc works 退出. A disabled button does nothing.

@@ -17,7 +17,7 @@
 #include "picture/background_save.h"
 #include "ui/desktop/services.h"
 #include "ui/window/controls.h"
-#include "ui/window/correction_history.h"
+#include "ui/window/photo_document.h"
 #include "ui/widgets/field_panel.h"
 
 class QAction;
@@ -84,8 +84,9 @@ public:
 
     // The window's values, for tests and the benchmark.
     ColourWord hoverColour() const { return m_hoverColour; }
-    Channels targetChannels() const { return m_targetChannels; }
-    const std::string &targetPath() const { return m_targetPath; }
+    Channels targetChannels() const { return m_photo.targetChannels(); }
+    const std::string &targetPath() const { return m_photo.path(); }
+    const PhotoDocument &photo() const { return m_photo; }
     const DialogSettings &dialogSettings() const { return m_dialog; }
     // True from 保存 until the file is on disk or the failure is known.
     bool saving() const { return m_save.busy(); }
@@ -219,7 +220,8 @@ private:
     void setComparing(bool on);
     // True when it took a press or release of the compare key, anywhere in the window.
     bool watchCompareKey(QObject *watched, QEvent *event);
-    void photoLoaded();
+    // Import and 刷新: the photo the target box now shows came from `path`.
+    void photoLoaded(std::string path, QByteArray fileBytes);
 
     Services m_services;
 
@@ -242,23 +244,20 @@ private:
     FieldPanel m_panel;
     Commands m_commands;
 
+    // The photo being corrected; the target box shows it.
+    PhotoDocument m_photo;
+
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;
-    Channels m_targetChannels;
     DragOrigin m_dragOrigin;
-    std::string m_targetPath;
-    // The photo's file as read, whose camera data a save carries over.
-    QByteArray m_targetFileBytes;
     BackgroundSave m_save;
     QString m_savePath;
+    std::uint64_t m_savingState = 0; // what the photo held when the save in flight was asked for
     DialogSettings m_dialog;
     bool m_passRunning = false;
     // After a difference refused as too large, only 校正 comes back until a pass completes.
     bool m_awaitingCompletedPass = false;
     int m_passEventIntervalMs = 16;
-    CorrectionHistory m_history;
-    // Counts the photos loaded, so a pass can tell that its photo was replaced while it ran.
-    int m_photoGeneration = 0;
     bool m_compareKeyHeld = false;
 
     // View and picker state.
@@ -270,7 +269,6 @@ private:
     QPoint m_hoverPixel;
     PictureBox *m_referenceMarked = nullptr; // the reference picture or the swatch the reference came from
 
-    std::optional<CorrectionRecord> m_lastCorrection;
     DialogSettings m_correctionDialog;
 
     // The pass just completed with `gains`, and the colours it came from.

@@ -6,6 +6,7 @@
 
 #include "core/number_text.h"
 #include "io/atomic_output.h"
+#include "io/correction_file_reader.h"
 #include "ui/window/main_form.h"
 #include "ui/window/window_texts.h"
 
@@ -33,16 +34,16 @@ std::string WithExtension(std::string path)
 
 std::optional<Gains> MainForm::lastGains() const
 {
-    if (!m_lastCorrection)
+    if (!m_photo.lastCorrection())
         return std::nullopt;
-    return m_lastCorrection->gains;
+    return m_photo.lastCorrection()->gains;
 }
 
 CorrectionRecord MainForm::passRecord(const Gains &gains) const
 {
     CorrectionRecord record;
     record.gains = gains;
-    record.target = m_targetChannels;
+    record.target = m_photo.targetChannels();
     const auto r = StrictReal(m_panel.text(Field::ReferenceRed));
     const auto g = StrictReal(m_panel.text(Field::ReferenceGreen));
     const auto b = StrictReal(m_panel.text(Field::ReferenceBlue));
@@ -68,7 +69,7 @@ std::optional<std::string> MainForm::askCorrectionFile(DialogPurpose purpose)
 
 void MainForm::exportCorrection()
 {
-    if (!m_lastCorrection) {
+    if (!m_photo.lastCorrection()) {
         m_services.messages.show(text::kNothingToExport, text::kNoticeTitle);
         return;
     }
@@ -76,7 +77,7 @@ void MainForm::exportCorrection()
     if (!chosen)
         return;
     const std::string path = WithExtension(*chosen);
-    const std::string content = CorrectionText(*m_lastCorrection);
+    const std::string content = CorrectionText(*m_photo.lastCorrection());
     AtomicOutput out(QFile::encodeName(QString::fromStdString(path)).toStdString(), true);
     out.append(content.data(), content.size());
     if (out.commit() != OutputError::None)
@@ -92,13 +93,7 @@ void MainForm::importCorrection()
     if (!chosen)
         return;
     const QString path = QString::fromStdString(*chosen);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_services.messages.show(text::CorrectionUnreadableMessage(path).toStdString(), text::kAppTitle);
-        return;
-    }
-    const QByteArray bytes = file.read(static_cast<qint64>(kCorrectionFileMaxBytes) + 1);
-    const auto read = ReadCorrection(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto read = ReadCorrectionFile(QFile::encodeName(path).toStdString());
     if (const auto *error = std::get_if<CorrectionFileError>(&read)) {
         m_services.messages.show(text::CorrectionFileMessage(path, *error).toStdString(), text::kAppTitle);
         return;
@@ -110,7 +105,7 @@ void MainForm::importCorrection()
     }
     // The gains come from the differences over a brightness that includes the target colour, so
     // both go back where the pick had put them.
-    m_targetChannels = *record.target;
+    m_photo.setTargetChannels(*record.target);
     m_panel.setText(Field::TargetRed, IntegerText(record.target->red));
     m_panel.setText(Field::TargetGreen, IntegerText(record.target->green));
     m_panel.setText(Field::TargetBlue, IntegerText(record.target->blue));

@@ -91,25 +91,27 @@ void MainForm::openReference(const std::string &path)
 
 void MainForm::openTarget(const std::string &path)
 {
-    if (!loadInto(m_targetPicture, path, &m_targetFileBytes)) {
+    QByteArray fileBytes;
+    if (!loadInto(m_targetPicture, path, &fileBytes)) {
         forgetPhoto(path); // a recent entry that no longer opens leaves the list
         return;
     }
-    m_targetPath = path;
     m_targetPicture->setVisible(true);
     placeImported(m_targetPicture);
-    photoLoaded();
+    photoLoaded(path, std::move(fileBytes));
     rememberPhoto(path);
 }
 
 // Throws away a correction: the photo comes back from its file where it stands.
 void MainForm::reloadTarget()
 {
-    if (m_targetPath.empty())
+    const std::string path = m_photo.path();
+    QByteArray fileBytes;
+    if (path.empty())
         m_targetPicture->clearPicture();
-    else if (!loadInto(m_targetPicture, m_targetPath, &m_targetFileBytes))
+    else if (!loadInto(m_targetPicture, path, &fileBytes))
         return;
-    photoLoaded();
+    photoLoaded(path, std::move(fileBytes));
 }
 
 // The file is written beside the window's thread; 保存 stays off until it is on disk or has failed.
@@ -123,13 +125,16 @@ void MainForm::saveTarget()
     m_savePath = CompleteSaveName(QString::fromStdString(*name), m_dialog.filter, m_dialog.filterIndex);
     // The picture is shared, not copied: a pass or import meanwhile gets its own copy.
     SaveRequest request{m_targetPicture->image(), m_savePath, WrittenFormatOfPath(m_savePath.toStdString()).value_or(PictureFormat::Bmp),
-                        LoadSaveOptions(), m_targetFileBytes};
+                        LoadSaveOptions(), m_photo.fileBytes()};
+    m_savingState = m_photo.state();
     m_save.start([request = std::move(request)] { return SavePicture(request); });
     updateButtons();
 }
 
 void MainForm::saveFinished(SaveOutcome outcome)
 {
+    if (outcome.ok())
+        m_photo.saved(m_savingState);
     updateButtons();
     if (!outcome.ok())
         m_services.messages.show(text::SaveFailedMessage(m_savePath, text::SaveProblemText(outcome)).toStdString(),

@@ -9,28 +9,28 @@
 namespace velmora {
 
 // Import and 刷新 start a new history from what the box now shows.
-void MainForm::photoLoaded()
+void MainForm::photoLoaded(std::string path, QByteArray fileBytes)
 {
-    ++m_photoGeneration;
-    m_history.reset(m_targetPicture->hasPicture() ? m_targetPicture->image() : QImage());
+    m_photo.load(std::move(path), std::move(fileBytes),
+                 m_targetPicture->hasPicture() ? m_targetPicture->image() : QImage());
     setComparing(m_commands.compare->isChecked());
     updateButtons();
 }
 
 void MainForm::undoPass()
 {
-    if (m_passRunning || !m_history.canUndo())
+    if (m_passRunning || !m_photo.history().canUndo())
         return;
-    m_history.undo(*m_targetPicture);
+    m_photo.history().undo(*m_targetPicture);
     m_targetPicture->showChanges();
     updateButtons();
 }
 
 void MainForm::redoPass()
 {
-    if (m_passRunning || !m_history.canRedo())
+    if (m_passRunning || !m_photo.history().canRedo())
         return;
-    m_history.redo(*m_targetPicture);
+    m_photo.history().redo(*m_targetPicture);
     m_targetPicture->showChanges();
     updateButtons();
 }
@@ -39,8 +39,9 @@ void MainForm::redoPass()
 // the current photo.
 void MainForm::setComparing(bool on)
 {
-    const bool show = (on || m_compareKeyHeld) && !m_history.loaded().isNull();
-    m_targetPicture->showInstead(show ? m_history.loaded() : QImage());
+    const QImage &loaded = m_photo.history().loaded();
+    const bool show = (on || m_compareKeyHeld) && !loaded.isNull();
+    m_targetPicture->showInstead(show ? loaded : QImage());
 }
 
 // Held anywhere in the window, the backslash key shows the photo as loaded; the key's press and

@@ -51,7 +51,7 @@ void MainForm::pickTarget()
     const std::variant<Channels, Refusal> pick = PickTarget(m_hoverColour, m_panel);
     if (const Refusal *refusal = std::get_if<Refusal>(&pick))
         return showRefusal(*refusal);
-    m_targetChannels = std::get<Channels>(pick);
+    m_photo.setTargetChannels(std::get<Channels>(pick));
     markTargetPick();
 }
 

@@ -127,6 +127,8 @@ QString ProfileIgnoredMessage(const QString &path)
 
 QString CorrectionFileMessage(const QString &path, CorrectionFileError error)
 {
+    if (error == CorrectionFileError::Unreadable)
+        return CorrectionUnreadableMessage(path);
     return QStringLiteral("无法使用校正量文件“%1”：%2。")
         .arg(QDir::toNativeSeparators(path), QString::fromStdString(CorrectionFileText(error)));
 }

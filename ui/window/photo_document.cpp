@@ -1,0 +1,26 @@
+// Velmora — the photo being corrected.
+#include "ui/window/photo_document.h"
+
+#include <QImage>
+
+namespace velmora {
+
+void PhotoDocument::load(std::string path, QByteArray fileBytes, const QImage &loaded)
+{
+    m_path = std::move(path);
+    m_fileBytes = std::move(fileBytes);
+    ++m_generation;
+    m_history.reset(loaded);
+    m_savedState = m_history.state();
+}
+
+void PhotoDocument::passCompleted(int generation, const CorrectionRecord &record)
+{
+    if (generation == m_generation)
+        m_history.recordPass(record.gains);
+    else
+        m_history.forget(); // the photo was replaced while the rows ran: nothing to replay from
+    m_lastCorrection = record;
+}
+
+} // namespace velmora
