@@ -117,13 +117,16 @@ void MainForm::saveTarget()
 {
     if (m_save.busy())
         return;
+    // What is written is the photo as it was when 保存 was pressed, whatever opens while the
+    // dialog is up. Shared, not copied: a pass or import meanwhile gets its own copy.
+    QImage picture = m_targetPicture->image();
+    QByteArray fileBytes = m_targetFileBytes;
     const auto name = askFileName(DialogPurpose::Save);
     if (!name)
         return;
     m_savePath = CompleteSaveName(QString::fromStdString(*name), m_dialog.filter, m_dialog.filterIndex);
-    // The picture is shared, not copied: a pass or import meanwhile gets its own copy.
-    SaveRequest request{m_targetPicture->image(), m_savePath, FormatOfName(m_savePath).value_or(SaveFormat::Bmp),
-                        LoadSaveOptions(), m_targetFileBytes};
+    SaveRequest request{std::move(picture), m_savePath, FormatOfName(m_savePath).value_or(SaveFormat::Bmp),
+                        LoadSaveOptions(), std::move(fileBytes)};
     m_save.start([request = std::move(request)] { return SavePicture(request); });
     updateButtons();
 }
