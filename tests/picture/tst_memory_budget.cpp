@@ -57,6 +57,9 @@ void TestMemoryBudget::neverMoreThanTheBudget()
                 const qint64 now = holding += memory.bytes();
                 for (qint64 seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
                 }
+                // Held a while, so that the others come to reserve meanwhile.
+                for (int k = 0; k < 200; ++k)
+                    std::this_thread::yield();
                 holding -= memory.bytes();
             }
             ++done;
