@@ -34,6 +34,7 @@ QByteArray ServerPath()
 // and the other end's user is checked besides.
 bool PeerIsUs(int fd) { return PeerUser(fd) == long(::geteuid()); }
 
+// A message is two percent-encoded paths: a few kilobytes at most.
 constexpr qsizetype kMaxMessage = 64 * 1024;
 constexpr char kTerminator[] = "\n.\n";
 
