@@ -17,6 +17,7 @@
 #include <QImageReader>
 #include <QString>
 
+#include "picture/memory_budget.h"
 #include "picture/picture_loader.h"
 
 namespace velmora {
@@ -149,8 +150,13 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
         return {file.failure, {}};
     if (::access(file.input.c_str(), R_OK) != 0)
         return {FileFailure::Unreadable, {}};
+    // Each photo holds its share of the process's memory while it is corrected: photos corrected at
+    // once wait for one another rather than go past it together.
+    MemoryBudget &budget = PictureMemoryBudget();
+    const QByteArray name = QByteArray::fromStdString(file.input);
     if (file.format == PictureFormat::Bmp || file.format == PictureFormat::Jpeg) {
         if (LooksLikeJpeg(file.input)) {
+            const MemoryBudget::Reservation memory = budget.reserve(BandedJpegNeeds(name));
             const bool replace = clash == NameClash::Replace;
             StreamRequest request{file.input, file.output, replace,
                                   file.format,
@@ -170,6 +176,7 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
     if (clash != NameClash::Replace && Exists(file.output))
         return {FileFailure::OutputExists, {}};
     // The loader reads the file once and refuses what is not a picture, a FIFO included.
+    const MemoryBudget::Reservation memory = budget.reserve(WholePictureNeeds(name));
     const FileFailure failure = CorrectWholePicture(QFile::decodeName(file.input.c_str()),
                                                     QFile::decodeName(file.output.c_str()), tables, file.format,
                                                     quality, clash == NameClash::Replace, threads);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include <QImageWriter>
+#include <QtEndian>
 
 #include "support/file_size_limit.h"
 #include "support/window_rig.h"
@@ -122,6 +123,23 @@ QByteArray Bytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A grey 16-bit PNG, every sample `value`, written by Python's zlib: a few hundred kilobytes of file
+// that claim width × height pixels.
+bool WriteGreyPng16(const QString &path, int width, int height, int value)
+{
+    static const char *const kScript = R"(import sys, zlib, struct
+def chunk(t, d): return struct.pack('>I', len(d)) + t + d + struct.pack('>I', zlib.crc32(t + d) & 0xffffffff)
+w, h, v = int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+c = zlib.compressobj(9); row = b'\0' + struct.pack('>H', v) * w
+data = b''.join(c.compress(row) for _ in range(h)) + c.flush()
+open(sys.argv[1], 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 16, 0, 0, 0, 0))
+                              + chunk(b'IDAT', data) + chunk(b'IEND', b'')))";
+    QProcess python;
+    python.start("python3", {"-c", QString::fromLatin1(kScript), path, QString::number(width), QString::number(height),
+                             QString::number(value)});
+    return python.waitForFinished(120000) && python.exitCode() == 0;
+}
+
 QStringList HiddenFiles(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\."));
@@ -155,6 +173,7 @@ private slots:
     void failedWritesLeaveNothing();
     void parallelAcrossMachinesEqualsPlainRun();
     void progressOnlyOnATerminal();
+    void jobsShareOneMemoryBudget();
 };
 
 void TestApplyCommand::pixelsFollowTheRule_data()
@@ -565,6 +584,52 @@ void TestApplyCommand::progressOnlyOnATerminal()
     QVERIFY2(terminal.out.contains(QRegularExpression("\\r\\[[#-]{24}\\] \\d+/12 files  [0-9.]+ MB/s  left ")),
              qPrintable(terminal.out));
     QVERIFY(terminal.out.contains("corrected 12 of 12 photos"));
+}
+
+// Photos corrected at once share the process's memory: three photos that each take about a
+// gigabyte (16-bit 16000 × 16000, half a megabyte of file each) peak no higher with three jobs
+// than with one, as GNU time measures the process. Every photo is still corrected.
+void TestApplyCommand::jobsShareOneMemoryBudget()
+{
+    QTemporaryDir dir;
+    QStringList photos;
+    for (const char *name : {"a.png", "b.png", "c.png"}) {
+        photos << dir.filePath(name);
+        QVERIFY(WriteGreyPng16(photos.last(), 16000, 16000, 0x8000));
+        QVERIFY(QFileInfo(photos.last()).size() < 1024 * 1024);
+    }
+    const auto peakKilobytes = [&](int jobs) -> qint64 {
+        const QString out = dir.filePath(QStringLiteral("out%1").arg(jobs));
+        const Ran ran = Apply(QStringList{"-f", "peak %M", VELMORA_BINARY, "apply", "--gains", "0.1,0,0", "--jobs",
+                                          QString::number(jobs), "--format", "bmp", "--out", out}
+                                  + photos,
+                              {"LANG=C"}, "/usr/bin/time");
+        if (ran.exit != 0) {
+            qWarning() << ran.err;
+            return -1;
+        }
+        // 128 grey (0x8000 rounded to 8 bits), red raised by floor(0.1 × 128); the first pixel's
+        // bytes read straight from each bitmap, blue, green, red.
+        for (const char *name : {"a.bmp", "b.bmp", "c.bmp"}) {
+            QFile bitmap(out + "/" + name);
+            if (!bitmap.open(QIODevice::ReadOnly) || bitmap.size() < 16000LL * 16000 * 3)
+                return -1;
+            const QByteArray head = bitmap.read(64);
+            const quint32 offset = qFromLittleEndian<quint32>(head.constData() + 10);
+            bitmap.seek(offset);
+            if (bitmap.read(3) != QByteArray("\x80\x80\x8C", 3))
+                return -1;
+            bitmap.close();
+            bitmap.remove(); // three quarters of a gigabyte each
+        }
+        const QRegularExpressionMatch peak = QRegularExpression("peak (\\d+)").match(ran.err);
+        return peak.hasMatch() ? peak.captured(1).toLongLong() : -1;
+    };
+    const qint64 one = peakKilobytes(1), three = peakKilobytes(3);
+    QVERIFY(one > 0 && three > 0);
+    // One photo's picture alone is a gigabyte; three at once would be three.
+    QVERIFY2(one > 900 * 1024, qPrintable(QString::number(one)));
+    QVERIFY2(three < one * 5 / 4, qPrintable(QStringLiteral("%1 KB with three jobs, %2 KB with one").arg(three).arg(one)));
 }
 
 QTEST_MAIN(TestApplyCommand)

@@ -93,6 +93,8 @@ private slots:
     void launchArguments_data();
     void launchArguments();
     void handOverToTheRunningCopy();
+    void strangeHandOversRefused_data();
+    void strangeHandOversRefused();
     void handOverRefusedOrCut();
     void oneCopyAtATime();
 };
@@ -354,6 +356,10 @@ void TestCommands::launchArguments_data()
     QTest::newRow("with reference") << QStringList{"--reference", "../r.png", "p.jpg"} << "/w/p.jpg" << "/r.png" << true;
     QTest::newRow("reference only") << QStringList{"--reference", "r.png"} << "" << "/w/r.png" << true;
     QTest::newRow("name starting with a dash") << QStringList{"--", "-a.jpg"} << "/w/-a.jpg" << "" << true;
+    // Any byte a name may hold reaches the running copy as it was, a line break and a percent sign too.
+    QTest::newRow("line break in a name")
+        << QStringList{"--reference", "r\n.png", "a\nb.jpg"} << "/w/a\nb.jpg" << "/w/r\n.png" << true;
+    QTest::newRow("percent, space and Chinese") << QStringList{"照片 %41%.jpg"} << "/w/照片 %41%.jpg" << "" << true;
     QTest::newRow("two photos") << QStringList{"a.jpg", "b.jpg"} << "" << "" << false;
     QTest::newRow("unknown option") << QStringList{"--zoom", "a.jpg"} << "" << "" << false;
     QTest::newRow("reference without a file") << QStringList{"--reference"} << "" << "" << false;
@@ -395,6 +401,30 @@ void TestCommands::handOverToTheRunningCopy()
     QCOMPARE(handed.photo, request.photo);
     QCOMPARE(handed.reference, request.reference);
     QVERIFY(!DecodeLaunch("not a request").error.isEmpty());
+}
+
+// A message no second start of ours would send opens nothing: a name cut short at a NUL, a name
+// relative to wherever the running copy happens to be, or bytes outside the message's layout.
+void TestCommands::strangeHandOversRefused_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("old layout") << QByteArray("velmora-open-1\n\n/a.jpg\n");
+    QTest::newRow("relative photo") << QByteArray("velmora-open-2\n\na.jpg\n");
+    QTest::newRow("relative reference") << QByteArray("velmora-open-2\n..%2Fr.png\n/a.jpg\n");
+    QTest::newRow("NUL in the name") << QByteArray("velmora-open-2\n\n/a.jpg%00.png\n");
+    QTest::newRow("raw space") << QByteArray("velmora-open-2\n\n/a b.jpg\n");
+    QTest::newRow("half an escape") << QByteArray("velmora-open-2\n\n/a.jpg%4\n");
+    QTest::newRow("not UTF-8") << QByteArray("velmora-open-2\n\n/a%FF.jpg\n");
+    QTest::newRow("a line too many") << QByteArray("velmora-open-2\n\n/a.jpg\n/b.jpg\n");
+    QTest::newRow("no last line break") << QByteArray("velmora-open-2\n\n/a.jpg");
+}
+
+void TestCommands::strangeHandOversRefused()
+{
+    QFETCH(QByteArray, message);
+    const LaunchRequest request = DecodeLaunch(message);
+    QVERIFY(!request.error.isEmpty());
+    QVERIFY(!request.opensFiles());
 }
 
 // No copy to take the message: refused at once. A socket file a killed copy left behind is taken

@@ -7,8 +7,18 @@
 #include <QProcess>
 #include <QScreen>
 
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include "core/gain_table.h"
 #include "core/correction_rule.h"
+#include "support/files.h"
 #include "support/image_compare.h"
 
 using namespace velmora;
@@ -198,6 +208,35 @@ int CountInAreaRow(const QImage &screen, QPoint origin, int row, QColor colour)
 
 bool Close(QRgb a, QColor b) { return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) + std::abs(qBlue(a) - b.blue()) < 30; }
 
+// Hands `photo` to the running copy as a second start does, over the socket in its runtime folder,
+// written out here by the message's layout (no reference, the photo's UTF-8 percent-encoded);
+// true once the copy answers that it has it.
+bool HandOver(const QString &runtimeFolder, const QString &photo)
+{
+    const QByteArray path = QFile::encodeName(runtimeFolder + "/velmora.socket");
+    const QByteArray message = "velmora-open-2\n\n" + photo.toUtf8().toPercentEncoding("/") + "\n\n.\n";
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    const timeval wait{20, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char answer[2] = {};
+    const bool done = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0
+                      && ::send(fd, message.constData(), std::size_t(message.size()), MSG_NOSIGNAL) == message.size()
+                      && ::recv(fd, answer, 2, MSG_WAITALL) == 2 && std::memcmp(answer, "ok", 2) == 0;
+    ::close(fd);
+    return done;
+}
+
+// The program's visible windows other than the main one: its dialogs and message boxes.
+QStringList OtherWindows(qint64 pid, const QString &mainWindow)
+{
+    QStringList others = Xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)}).split('\n', Qt::SkipEmptyParts);
+    others.removeAll(mainWindow);
+    return others;
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -212,6 +251,8 @@ private slots:
     void correctAPhoto();
     void endsPromptlyOnEscape();
     void openedFromTheShellAndHandedOver();
+    void floodOfFailingHandOvers();
+    void handOverWhileSaving();
     void averagedPickUndoRedoCompare();
     void fitZoomAndWheel();
 
@@ -418,6 +459,108 @@ void TestEndToEnd::openedFromTheShellAndHandedOver()
     QCOMPARE(second.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == mirrored.pixel(10, 10), 5000);
     QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+// A file manager opening hundreds of damaged files, one start each: the window shows one message at
+// a time, never one inside another, lives through it, and opens the next photo it is handed.
+void TestEndToEnd::floodOfFailingHandOvers()
+{
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QPoint o = ContentOrigin(window);
+    const QString damaged = m_home.filePath("damaged.jpg");
+    QVERIFY(fakes::Write(damaged, QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(600, 'x')));
+
+    constexpr int kSenders = 4, kEach = 100;
+    std::atomic<int> handed{0}, done{0};
+    std::vector<std::thread> senders;
+    for (int t = 0; t < kSenders; ++t)
+        senders.emplace_back([&] {
+            for (int i = 0; i < kEach; ++i)
+                handed += HandOver(m_home.path(), damaged);
+            ++done;
+        });
+    // Looks at the screen's windows while they arrive: never more than one message up.
+    int mostAtOnce = 0;
+    while (done < kSenders) {
+        mostAtOnce = std::max(mostAtOnce, int(OtherWindows(m_program.processId(), window).size()));
+        QTest::qWait(50);
+    }
+    for (std::thread &t : senders)
+        t.join();
+    QCOMPARE(handed.load(), kSenders * kEach);
+    QCOMPARE(m_program.state(), QProcess::Running);
+
+    // Each message dismissed; the newest hand-over that waited may show one more, and that is all.
+    int shown = 0;
+    for (int round = 0; round < 10; ++round) {
+        QStringList boxes;
+        QTRY_VERIFY_WITH_TIMEOUT(!(boxes = OtherWindows(m_program.processId(), window)).isEmpty() || shown > 0, 5000);
+        if (boxes.isEmpty()) {
+            // None up: any that waits comes within a moment.
+            QTest::qWait(1000);
+            boxes = OtherWindows(m_program.processId(), window);
+            if (boxes.isEmpty())
+                break;
+        }
+        mostAtOnce = std::max(mostAtOnce, int(boxes.size()));
+        ++shown;
+        // A box just shown may not take the key yet: pressed again until it goes.
+        bool gone = false;
+        for (int attempt = 0; attempt < 5 && !gone; ++attempt) {
+            QTest::qWait(200);
+            Xdotool({"windowfocus", "--sync", boxes.last()});
+            Xdotool({"key", "--window", boxes.last(), "Return"});
+            for (int i = 0; i < 20 && !gone; ++i) {
+                QTest::qWait(100);
+                gone = !OtherWindows(m_program.processId(), window).contains(boxes.last());
+            }
+        }
+        QVERIFY(gone);
+    }
+    QCOMPARE(mostAtOnce, 1);
+    QVERIFY2(shown >= 1 && shown <= 2, qPrintable(QString::number(shown)));
+    QCOMPARE(m_program.state(), QProcess::Running);
+
+    const QString photo = m_home.filePath("photo.bmp");
+    QVERIFY(Photo().save(photo, "BMP"));
+    QVERIFY(HandOver(m_home.path(), photo));
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(o + kPhotoOrigin + QPoint(10, 10)) == Photo().pixel(10, 10), 5000);
+}
+
+// A photo handed over while the save dialog is up waits for it: what is written is the photo shown
+// when 保存 was pressed, under the name chosen for it; then the handed photo opens. Neither
+// photo's own file changes.
+void TestEndToEnd::handOverWhileSaving()
+{
+    const QString first = m_home.filePath("first.bmp"), other = m_home.filePath("other.bmp");
+    const QImage mirrored = Photo().mirrored(true, false);
+    QVERIFY(Photo().save(first, "BMP"));
+    QVERIFY(mirrored.save(other, "BMP"));
+    const QByteArray firstBytes = fakes::Read(first), otherBytes = fakes::Read(other);
+    restartWith({first});
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QPoint o = ContentOrigin(window);
+    const QPoint probe = o + kPhotoOrigin + QPoint(10, 10);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(probe) == Photo().pixel(10, 10), 5000);
+
+    Click(window, kSave);
+    QTRY_VERIFY_WITH_TIMEOUT(!OtherWindows(m_program.processId(), window).isEmpty(), 5000);
+    QProcess second;
+    start(second, {other});
+    QVERIFY(second.waitForFinished(10000));
+    // The running copy has the request now (its answer ended the second start); the dialog covers
+    // the photo, so what it did shows in what is written.
+    QCOMPARE(second.exitCode(), 0);
+
+    const QString saved = m_home.filePath("saved.png");
+    QVERIFY(AnswerDialog(m_program.processId(), window, saved));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(saved).size() > 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(probe) == mirrored.pixel(10, 10), 5000);
+    QVERIFY(PilPixels(saved) == RgbBytes(Photo()));
+    QCOMPARE(fakes::Read(first), firstBytes);
+    QCOMPARE(fakes::Read(other), otherBytes);
 }
 
 // With 5 × 5 averaging chosen from the menu, both picks are means; the saved photo follows the rule

@@ -13,25 +13,28 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QTimer>
+
+#include "ui/desktop/runtime_folder.h"
 
 namespace velmora {
 
 namespace {
 
-// One per user, beside the instance lock in the user's runtime folder; a message is a few hundred
-// bytes at most.
+// One per user, beside the instance lock in the user's private runtime folder; empty when there is
+// none (then no copy listens and none is handed anything).
 QByteArray ServerPath()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString path = folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("velmora-%1").arg(getuid()))
-                                          : QDir(folder).filePath(QStringLiteral("velmora.socket"));
-    return QFile::encodeName(path);
+    const RuntimeFolder folder = UserRuntimeFolder();
+    return folder.path.empty() ? QByteArray() : QByteArray::fromStdString(folder.path + "/velmora.socket");
 }
+
+// Only a process of this user may hand files over, or be handed them: the folder keeps others out,
+// and the other end's user is checked besides.
+bool PeerIsUs(int fd) { return PeerUser(fd) == long(::geteuid()); }
+
+// A message is two percent-encoded paths: a few kilobytes at most.
 constexpr qsizetype kMaxMessage = 64 * 1024;
 constexpr char kTerminator[] = "\n.\n";
 
@@ -137,6 +140,9 @@ bool Exchange(int fd, const QByteArray &message, int timeoutMs)
         if (!WaitFor(fd, POLLOUT, deadline) || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error)
             return false;
     }
+    // The names of the photos go to no one but a copy of this user's.
+    if (!PeerIsUs(fd))
+        return false;
     if (!SendAll(fd, message + kTerminator, deadline))
         return false;
     // Done only when the running copy says it has the whole message.
@@ -201,6 +207,10 @@ void InstanceChannel::accept()
         }
         if (fd < 0)
             return;
+        if (!PeerIsUs(fd)) {
+            ::close(fd);
+            continue;
+        }
         new Connection(fd, this, [this](const QByteArray &message) { emit received(message); });
     }
 }

@@ -8,11 +8,10 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QWidget>
+
+#include "ui/desktop/runtime_folder.h"
 
 namespace velmora {
 
@@ -43,10 +42,10 @@ void QtEventLoop::end()
 
 QtSingleInstance::QtSingleInstance()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    m_path = QFile::encodeName(QDir(folder).filePath(QStringLiteral("velmora.lock"))).toStdString();
+    const RuntimeFolder folder = UserRuntimeFolder();
+    m_folderError = folder.error;
+    if (!folder.path.empty())
+        m_path = folder.path + "/velmora.lock";
 }
 
 QtSingleInstance::~QtSingleInstance()
@@ -57,9 +56,10 @@ QtSingleInstance::~QtSingleInstance()
 
 bool QtSingleInstance::previousInstance()
 {
-    if (m_fd >= 0)
+    // Without a private folder there is no lock another user could not hold: this copy runs alone.
+    if (m_fd >= 0 || m_path.empty())
         return false;
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     // A lock we cannot even create must not keep the program from starting.
     if (fd < 0)
         return false;

@@ -33,8 +33,8 @@ private:
     bool m_ending = false;
 };
 
-// One lock per user: a lock on a file in the user's runtime folder, which the system lets go of when
-// its holder ends, however it ends, so a copy that crashed or was killed holds nothing.
+// One lock per user: a lock on a file in the user's private runtime folder, which the system lets go
+// of when its holder ends, however it ends, so a copy that crashed or was killed holds nothing.
 class QtSingleInstance : public SingleInstance {
 public:
     QtSingleInstance();
@@ -42,9 +42,12 @@ public:
     QtSingleInstance(const QtSingleInstance &) = delete;
     QtSingleInstance &operator=(const QtSingleInstance &) = delete;
     bool previousInstance() override;
+    // Why there is no lock to take (the folder is not private), for the user; empty when there is.
+    const std::string &folderError() const { return m_folderError; }
 
 private:
     std::string m_path;
+    std::string m_folderError;
     int m_fd = -1; // holds the lock while open
 };
 

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "ui/desktop/hand_over_queue.h"
 #include "ui/desktop/instance_channel.h"
 #include "ui/desktop/launch_request.h"
 #include "ui/desktop/qt_services.h"
@@ -17,6 +18,12 @@
 namespace velmora {
 
 namespace {
+
+// The one place to ask about unsaved work before a hand-over replaces the photo; nothing asks yet.
+bool MayReplacePhoto(MainForm &)
+{
+    return true;
+}
 
 void Open(MainForm &form, const LaunchRequest &request)
 {
@@ -43,6 +50,8 @@ int RunWindow(int argc, char *argv[])
     QtEventLoop loop;
     QtFilePicker files;
     QtSingleInstance instance;
+    if (!instance.folderError().empty())
+        std::fprintf(stderr, "velmora: %s\n", instance.folderError().c_str());
     const auto handOver = [&request] {
         return request.opensFiles() && InstanceChannel::send(EncodeLaunch(request));
     };
@@ -52,15 +61,18 @@ int RunWindow(int argc, char *argv[])
     AppWindow window({messages, beeper, loop, files});
     window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                            app.primaryScreen()->availableGeometry()));
-    InstanceChannel channel;
-    QObject::connect(&channel, &InstanceChannel::received, &window, [&window](const QByteArray &message) {
-        const LaunchRequest handed = DecodeLaunch(message);
-        if (!handed.error.isEmpty())
-            return;
+    HandOverQueue handOvers([&window](const LaunchRequest &handed) {
         window.showNormal();
         window.raise();
         window.activateWindow();
-        Open(window.form(), handed);
+        if (handed.photo.isEmpty() || MayReplacePhoto(window.form()))
+            Open(window.form(), handed);
+    });
+    InstanceChannel channel;
+    QObject::connect(&channel, &InstanceChannel::received, &window, [&handOvers](const QByteArray &message) {
+        const LaunchRequest handed = DecodeLaunch(message);
+        if (handed.error.isEmpty() && handed.opensFiles())
+            handOvers.offer(handed);
     });
     channel.listen();
     window.show();

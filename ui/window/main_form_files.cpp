@@ -119,14 +119,19 @@ void MainForm::saveTarget()
 {
     if (m_save.busy())
         return;
+    // What is written is the photo as it was when 保存 was pressed, whatever opens while the
+    // dialog is up. Shared, not copied: a pass or import meanwhile gets its own copy.
+    QImage picture = m_targetPicture->image();
+    QByteArray fileBytes = m_photo.fileBytes();
+    const std::uint64_t state = m_photo.state();
     const auto name = askFileName(DialogPurpose::Save);
     if (!name)
         return;
     m_savePath = CompleteSaveName(QString::fromStdString(*name), m_dialog.filter, m_dialog.filterIndex);
-    // The picture is shared, not copied: a pass or import meanwhile gets its own copy.
-    SaveRequest request{m_targetPicture->image(), m_savePath, WrittenFormatOfPath(m_savePath.toStdString()).value_or(PictureFormat::Bmp),
-                        LoadSaveOptions(), m_photo.fileBytes()};
-    m_savingState = m_photo.state();
+    SaveRequest request{std::move(picture), m_savePath,
+                        WrittenFormatOfPath(m_savePath.toStdString()).value_or(PictureFormat::Bmp), LoadSaveOptions(),
+                        std::move(fileBytes)};
+    m_savingState = state;
     m_save.start([request = std::move(request)] { return SavePicture(request); });
     updateButtons();
 }
