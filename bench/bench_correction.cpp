@@ -114,7 +114,7 @@ public:
         m_box->setPicture(m_photo.copy());
         m_box->setVisible(true);
         // Where the window centres every import.
-        m_box->move(205 - m_box->scaleWidth() / 2, 255 - m_box->scaleHeight() / 2);
+        m_box->move(205 - m_box->drawingWidth() / 2, 255 - m_box->drawingHeight() / 2);
         Settle();
     }
     void click() { m_correct->click(); }

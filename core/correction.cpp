@@ -49,8 +49,8 @@ PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Chan
     }
     const Gains gains = std::get<Gains>(rule);
 
-    const auto lastColumn = static_cast<std::int32_t>(static_cast<float>(target.scaleWidth() - 1));
-    const auto lastRow = static_cast<float>(target.scaleHeight() - 1);
+    const auto lastColumn = static_cast<std::int32_t>(static_cast<float>(target.drawingWidth() - 1));
+    const auto lastRow = static_cast<float>(target.drawingHeight() - 1);
     fields.setProgressMaximum(std::max(0, static_cast<std::int32_t>(lastRow)));
 
     // The text changes at most 101 times; building it for each of millions of rows would cost

@@ -18,13 +18,13 @@ public:
     virtual ~PictureSurface() = default;
 
     // Drawing-area size in pixels (the picture's size once one is loaded).
-    virtual int scaleWidth() const = 0;
-    virtual int scaleHeight() const = 0;
+    virtual int drawingWidth() const = 0;
+    virtual int drawingHeight() const = 0;
 
     // Colour at pixel (x, y) of the persistent image; -1 outside it.
-    virtual ColourWord point(int x, int y) const = 0;
+    virtual ColourWord colourAt(int x, int y) const = 0;
     // Sets one pixel; a point outside the image changes nothing.
-    virtual void pset(int x, int y, ColourWord colour) = 0;
+    virtual void setColourAt(int x, int y, ColourWord colour) = 0;
 
     // Whole-row access for the correction pass; an empty row outside the image.
     virtual PixelRow row(int y) = 0;

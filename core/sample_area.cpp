@@ -8,16 +8,16 @@ namespace velmora {
 
 ColourWord SampleMean(const PictureSurface &surface, int x, int y, int size)
 {
-    const ColourWord centre = surface.point(x, y);
+    const ColourWord centre = surface.colourAt(x, y);
     if (size <= 1 || centre == -1)
         return centre;
     const int half = size / 2;
-    const int left = std::max(0, x - half), right = std::min(surface.scaleWidth() - 1, x + half);
-    const int top = std::max(0, y - half), bottom = std::min(surface.scaleHeight() - 1, y + half);
+    const int left = std::max(0, x - half), right = std::min(surface.drawingWidth() - 1, x + half);
+    const int top = std::max(0, y - half), bottom = std::min(surface.drawingHeight() - 1, y + half);
     std::int64_t red = 0, green = 0, blue = 0, count = 0;
     for (int v = top; v <= bottom; ++v)
         for (int u = left; u <= right; ++u) {
-            const ColourWord word = surface.point(u, v);
+            const ColourWord word = surface.colourAt(u, v);
             red += word & 0xFF;
             green += (word >> 8) & 0xFF;
             blue += (word >> 16) & 0xFF;

@@ -15,6 +15,7 @@
 #include <jerror.h>
 
 #include "picture/cmyk_profile.h"
+#include "core/orientation.h"
 #include "io/exif_orientation.h"
 #include "picture/picture_memory.h"
 #include "io/row_split.h"
@@ -63,24 +64,6 @@ void OnMessage(j_common_ptr cinfo, int level)
         std::longjmp(err->jump, 1);
     }
 }
-
-// Where stored pixel (x, y) of a width × height picture goes when turned upright.
-struct Placement {
-    int orientation, width, height;
-    QPoint operator()(int x, int y) const
-    {
-        switch (orientation) {
-        case 2: return {width - 1 - x, y};
-        case 3: return {width - 1 - x, height - 1 - y};
-        case 4: return {x, height - 1 - y};
-        case 5: return {y, x};
-        case 6: return {height - 1 - y, x};
-        case 7: return {height - 1 - y, width - 1 - x};
-        case 8: return {y, width - 1 - x};
-        default: return {x, y};
-        }
-    }
-};
 
 // The plain ink formula, for CMYK without a usable profile.
 void CmykToBgrx(uchar *row, int width, bool inverted)
@@ -214,17 +197,15 @@ void ConvertCmykRow(const Target &t, uchar *row)
 // strip's rows at each x keeps the writes for one destination row together.
 void PlaceStrip(const Target &t, const uchar *strip, int firstRow, int rows)
 {
-    const Placement place{t.orientation, t.width, t.height};
-    const auto at = [&](QPoint p) { return t.pixels + p.y() * t.stride + p.x(); };
-    const qsizetype step = t.width > 1 ? at(place(1, firstRow)) - at(place(0, firstRow)) : 0;
+    const UprightPlacement place = Orientation(t.orientation).placement(t.width, t.height, t.stride);
     const quint32 *from[kStripRows];
     quint32 *to[kStripRows];
     for (int r = 0; r < rows; ++r) {
         from[r] = reinterpret_cast<const quint32 *>(strip) + qsizetype(r) * t.width;
-        to[r] = at(place(0, firstRow + r));
+        to[r] = t.pixels + place.at(0, firstRow + r);
     }
     for (int x = 0; x < t.width; ++x) {
-        const qsizetype offset = x * step;
+        const qsizetype offset = x * place.xStep;
         for (int r = 0; r < rows; ++r)
             to[r][offset] = from[r][x];
     }

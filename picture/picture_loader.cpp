@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include "core/orientation.h"
 #include "picture/bmp_decoder.h"
 #include "picture/colour_profile.h"
 #include "picture/file_bytes.h"
@@ -110,15 +111,41 @@ void ToFinalFormat(QImage &image)
     image.convertTo(target);
 }
 
-// Mirror and flip come before the quarter turn, as the tag means; three quarters is all three.
-void ApplyTurn(QImage &image, QImageIOHandler::Transformations turn)
+// The tag value of what Qt's reader reports: mirror and flip before the quarter turn.
+Orientation OrientationOf(QImageIOHandler::Transformations turn)
 {
-    if (turn == QImageIOHandler::TransformationNone)
-        return;
-    image = std::move(image).mirrored(turn & QImageIOHandler::TransformationMirror,
-                                      turn & QImageIOHandler::TransformationFlip);
-    if (turn & QImageIOHandler::TransformationRotate90)
-        image = image.transformed(QTransform().rotate(90));
+    switch (int(turn)) {
+    case QImageIOHandler::TransformationMirror: return Orientation(2);
+    case QImageIOHandler::TransformationRotate180: return Orientation(3);
+    case QImageIOHandler::TransformationFlip: return Orientation(4);
+    case QImageIOHandler::TransformationFlipAndRotate90: return Orientation(5);
+    case QImageIOHandler::TransformationRotate90: return Orientation(6);
+    case QImageIOHandler::TransformationMirrorAndRotate90: return Orientation(7);
+    case QImageIOHandler::TransformationRotate270: return Orientation(8);
+    default: return Orientation(1);
+    }
+}
+
+// A 32-bit picture turned upright into a new one; false when there is no memory for it.
+bool TurnUpright(QImage &image, Orientation orientation)
+{
+    if (orientation.upright())
+        return true;
+    QImage out = AllocatePicture(orientation.swapsSides() ? image.size().transposed() : image.size(), image.format());
+    if (out.isNull())
+        return false;
+    out.setColorSpace(image.colorSpace());
+    out.setDotsPerMeterX(image.dotsPerMeterX());
+    out.setDotsPerMeterY(image.dotsPerMeterY());
+    const UprightPlacement place = orientation.placement(image.width(), image.height(), out.bytesPerLine() / 4);
+    auto *to = reinterpret_cast<quint32 *>(out.bits());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *from = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            to[place.at(x, y)] = from[x];
+    }
+    image = std::move(out);
+    return true;
 }
 
 // PNG, TIFF, WebP, ICO and whole GIFs, through Qt's readers on the same bytes. Every full-size
@@ -138,14 +165,14 @@ DecodedPicture DecodeWithQt(const QByteArray &bytes, Kind kind, qint64 limit)
     if (!size.isValid() || size.isEmpty())
         return {{}, LoadProblem::Damaged, {}};
     const QImage::Format format = reader.imageFormat();
-    const QImageIOHandler::Transformations turn = reader.transformation();
+    const Orientation orientation = OrientationOf(reader.transformation());
     const qint64 finalBytes = qint64{size.width()} * size.height() * 4;
     qint64 total = PictureBytes(size, format);
     if (!IsFinalFormat(format))
         total += finalBytes;
-    if (turn != QImageIOHandler::TransformationNone)
+    if (!orientation.upright())
         total += finalBytes;
-    const QSize upright = turn & QImageIOHandler::TransformationRotate90 ? size.transposed() : size;
+    const QSize upright = orientation.swapsSides() ? size.transposed() : size;
     if (total > limit)
         return {{}, LoadProblem::TooLarge, upright};
 
@@ -155,7 +182,8 @@ DecodedPicture DecodeWithQt(const QByteArray &bytes, Kind kind, qint64 limit)
         return {{}, LoadProblem::Damaged, {}};
     if (!IsFinalFormat(image.format()))
         ToFinalFormat(image);
-    ApplyTurn(image, turn);
+    if (!TurnUpright(image, orientation))
+        return {{}, LoadProblem::TooLarge, upright};
     return {std::move(image), LoadProblem::None, {}};
 }
 

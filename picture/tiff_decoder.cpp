@@ -16,6 +16,7 @@
 
 #include <tiffio.h>
 
+#include "core/orientation.h"
 #include "picture/picture_memory.h"
 
 namespace velmora {
@@ -111,23 +112,8 @@ struct Layout {
     bool tiled = false;
     quint32 tileWidth = 0;
     quint32 tileLength = 0;
-    QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone;
+    Orientation orientation;
 };
-
-// The orientation tag's eight values, as Qt's TIFF reader reports them.
-QImageIOHandler::Transformations Turn(quint16 orientation)
-{
-    switch (orientation) {
-    case 2: return QImageIOHandler::TransformationMirror;
-    case 3: return QImageIOHandler::TransformationRotate180;
-    case 4: return QImageIOHandler::TransformationFlip;
-    case 5: return QImageIOHandler::TransformationFlipAndRotate90;
-    case 6: return QImageIOHandler::TransformationRotate90;
-    case 7: return QImageIOHandler::TransformationMirrorAndRotate90;
-    case 8: return QImageIOHandler::TransformationRotate270;
-    default: return QImageIOHandler::TransformationNone;
-    }
-}
 
 // The first directory, if it is one of the kinds decoded here. Grey with alpha and min-is-white
 // grey are not: Qt's reader makes them through libtiff's 8-bit path, already at the final size.
@@ -170,16 +156,15 @@ std::optional<Layout> ReadLayout(TIFF *tiff)
         return std::nullopt;
     quint16 orientation = ORIENTATION_TOPLEFT;
     if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation))
-        l.turn = Turn(orientation);
+        l.orientation = Orientation(orientation);
     return l;
 }
 
-bool Rotated(const Layout &l) { return l.turn & QImageIOHandler::TransformationRotate90; }
 
 QSize Upright(const Layout &l)
 {
     const QSize size(int(l.width), int(l.height));
-    return Rotated(l) ? size.transposed() : size;
+    return l.orientation.swapsSides() ? size.transposed() : size;
 }
 
 // 16 bits to 8, rounded to the nearest level, as Qt's own conversions do; 8 bits as they are.
@@ -205,34 +190,20 @@ struct Premultiplied<quint16> {
     static Pixel Make(quint16 r, quint16 g, quint16 b, quint16 a) { return QRgba64::fromRgba64(r, g, b, a); }
 };
 
-// Where each pixel of the file lands in the upright picture: mirror and flip first, then the
-// quarter turn clockwise, as the loader turns pictures from Qt's readers.
+// Where each pixel of the file lands in the upright picture.
 class Placement {
 public:
-    Placement(QImage &picture, const Layout &l) : m_base(reinterpret_cast<QRgb *>(picture.bits()))
+    Placement(QImage &picture, const Layout &l)
+        : m_base(reinterpret_cast<QRgb *>(picture.bits())),
+          m_place(l.orientation.placement(int(l.width), int(l.height), picture.bytesPerLine() / 4))
     {
-        const qint64 stride = picture.bytesPerLine() / 4;
-        const bool mirror = l.turn & QImageIOHandler::TransformationMirror;
-        const bool flip = l.turn & QImageIOHandler::TransformationFlip;
-        const qint64 w = l.width, h = l.height;
-        if (!Rotated(l)) {
-            m_xStep = mirror ? -1 : 1;
-            m_yStep = flip ? -stride : stride;
-            m_origin = (mirror ? w - 1 : 0) + (flip ? (h - 1) * stride : 0);
-        } else { // file pixel (x, y) goes to column h-1-y' and row x', where x', y' are mirrored/flipped
-            m_xStep = mirror ? -stride : stride;
-            m_yStep = flip ? 1 : -1;
-            m_origin = (mirror ? (w - 1) * stride : 0) + (flip ? 0 : h - 1);
-        }
     }
-    QRgb *at(quint32 x, quint32 y) const { return m_base + m_origin + qint64{x} * m_xStep + qint64{y} * m_yStep; }
-    qint64 xStep() const { return m_xStep; }
+    QRgb *at(quint32 x, quint32 y) const { return m_base + m_place.at(x, y); }
+    qint64 xStep() const { return m_place.xStep; }
 
 private:
     QRgb *m_base;
-    qint64 m_origin = 0;
-    qint64 m_xStep = 1;
-    qint64 m_yStep = 0;
+    UprightPlacement m_place;
 };
 
 // Associated alpha undone exactly as Qt's conversion does it for pictures from its own reader.

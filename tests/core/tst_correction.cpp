@@ -54,10 +54,10 @@ void ReferencePass(PictureSurface &s, const Gains &g)
         std::int64_t c = static_cast<std::int64_t>(std::floor(static_cast<double>(gain) * v)) + v;
         return static_cast<std::int16_t>(c > 255 ? 255 : c < 0 ? 0 : c);
     };
-    for (int y = 0; y < s.scaleHeight(); ++y)
-        for (int x = 0; x < s.scaleWidth(); ++x) {
-            const Channels c = SplitColour(s.point(x, y));
-            s.pset(x, y, ComposeColour(channel(g.red, c.red), channel(g.green, c.green), channel(g.blue, c.blue)));
+    for (int y = 0; y < s.drawingHeight(); ++y)
+        for (int x = 0; x < s.drawingWidth(); ++x) {
+            const Channels c = SplitColour(s.colourAt(x, y));
+            s.setColourAt(x, y, ComposeColour(channel(g.red, c.red), channel(g.green, c.green), channel(g.blue, c.blue)));
         }
 }
 

@@ -79,7 +79,7 @@ void TestSampleArea::meanOfSquare()
     const fakes::Surface surface = Noise(40, 30);
     QCOMPARE(SampleMean(surface, at.x(), at.y(), size), ExpectedMean(surface, at.x(), at.y(), size));
     if (size == 1)
-        QCOMPARE(SampleMean(surface, at.x(), at.y(), size), surface.point(at.x(), at.y()));
+        QCOMPARE(SampleMean(surface, at.x(), at.y(), size), surface.colourAt(at.x(), at.y()));
 }
 
 // Four pixels at a corner of a 3 × 3 with sums ending in .5 and .25/.75: halves go up, quarters to nearest.
@@ -94,7 +94,7 @@ void TestSampleArea::halvesRoundUp()
     QCOMPARE(c, (Channels{11, 1, 1}));
     // A picture of one pixel: every square is that pixel.
     fakes::Surface one(1, 1, Rgb(200, 100, 50));
-    QCOMPARE(SampleMean(one, 0, 0, 11), one.point(0, 0));
+    QCOMPARE(SampleMean(one, 0, 0, 11), one.colourAt(0, 0));
 }
 
 void TestSampleArea::outsideIsOutside_data()

@@ -47,15 +47,15 @@ public:
         pixels.assign(static_cast<std::size_t>(w) * h, fill);
     }
 
-    int scaleWidth() const override { return width; }
-    int scaleHeight() const override { return height; }
-    ColourWord point(int x, int y) const override
+    int drawingWidth() const override { return width; }
+    int drawingHeight() const override { return height; }
+    ColourWord colourAt(int x, int y) const override
     {
         if (x < 0 || y < 0 || x >= width || y >= height)
             return -1;
         return ColourWordFromPixel(at(x, y));
     }
-    void pset(int x, int y, ColourWord c) override
+    void setColourAt(int x, int y, ColourWord c) override
     {
         if (x >= 0 && y >= 0 && x < width && y < height)
             at(x, y) = PixelFromColourWord(c);

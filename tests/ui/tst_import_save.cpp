@@ -105,8 +105,8 @@ void TestImportSave::importCentres()
     PictureBox *picture = w.box(box.toUtf8().constData());
     QCOMPARE(picture->pos(), place);
     QCOMPARE(picture->size(), size + QSize(4, 4));
-    QCOMPARE(picture->scaleWidth(), size.width());
-    QCOMPARE(picture->scaleHeight(), size.height());
+    QCOMPARE(picture->drawingWidth(), size.width());
+    QCOMPARE(picture->drawingHeight(), size.height());
     QVERIFY(w.messages.shown.empty());
 }
 

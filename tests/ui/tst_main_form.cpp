@@ -144,7 +144,7 @@ void TestMainForm::refusalsInTheWindow()
     w.field("主红")->setText(QStringLiteral("20"));
     w.field("主绿")->setText(QStringLiteral("20"));
     w.field("主蓝")->setText(QStringLiteral("20"));
-    w.box("客体图片")->pset(0, 0, 12 | 10 << 8 | 8 << 16);
+    w.box("客体图片")->setColourAt(0, 0, 12 | 10 << 8 | 8 << 16);
     QTest::mouseMove(w.box("客体图片"), QPoint(3, 3));
     QTest::mouseMove(w.box("客体图片"), QPoint(2, 2));
     QTest::mouseClick(w.box("客体图片"), Qt::LeftButton, {}, QPoint(2, 2));

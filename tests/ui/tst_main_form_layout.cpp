@@ -200,8 +200,8 @@ void TestMainFormLayout::initialState()
     QCOMPARE(bar->maximum(), 32767);
     QCOMPARE(QApplication::focusWidget(), w.button("校正点"));
     // Before any picture, each picture box's drawing area is its area's: 406 × 506.
-    QCOMPARE(w.box("客体图片")->scaleWidth(), 406);
-    QCOMPARE(w.box("客体图片")->scaleHeight(), 506);
+    QCOMPARE(w.box("客体图片")->drawingWidth(), 406);
+    QCOMPARE(w.box("客体图片")->drawingHeight(), 506);
     QVERIFY(!w.box("客体图片")->hasPicture());
     QVERIFY(w.box("Picture2(0)")->hasPicture());
 }

@@ -82,7 +82,7 @@ void TestPointer::hoverSamplesAndShowsPosition()
     Shown w;
     PictureBox *source = w.box(box.toUtf8().constData());
     MoveTo(source, At(source, 12, 34));
-    QCOMPARE(w.form.hoverColour(), source->point(12, 34));
+    QCOMPARE(w.form.hoverColour(), source->colourAt(12, 34));
     if (box != "Picture2(2)")
         QCOMPARE(w.form.hoverColour(), Word(12, 34, 7));
     for (QLineEdit *field : w.form.findChildren<QLineEdit *>()) {
@@ -97,12 +97,12 @@ void TestPointer::swatchClickPicksReference()
     PictureBox *swatch = w.box("Picture2(1)");
     MoveTo(swatch, At(swatch, 30, 40));
     QTest::mouseClick(swatch, Qt::LeftButton, {}, At(swatch, 30, 40));
-    const Channels c = SplitColour(swatch->point(30, 40));
+    const Channels c = SplitColour(swatch->colourAt(30, 40));
     QCOMPARE(w.text("主红"), QString::number(c.red));
     QCOMPARE(w.text("主绿"), QString::number(c.green));
     QCOMPARE(w.text("主蓝"), QString::number(c.blue));
     QVERIFY(w.text("红").isEmpty());
-    QCOMPARE(swatch->point(30, 40), swatch->point(30, 40)); // picking changes nothing in the swatch
+    QCOMPARE(swatch->colourAt(30, 40), swatch->colourAt(30, 40)); // picking changes nothing in the swatch
 }
 
 // The colour committed is the one last moved over, from whichever source.
@@ -218,7 +218,7 @@ void TestPointer::pointingDuringPass()
     QCOMPARE(w.text("主红"), QStringLiteral("70"));
     QCOMPARE(w.text("主绿"), QStringLiteral("60"));
     QCOMPARE(reference->pos(), QPoint(5, 2));
-    QCOMPARE(w.form.hoverColour(), swatch->point(3, 4));
+    QCOMPARE(w.form.hoverColour(), swatch->colourAt(3, 4));
     QCOMPARE(w.text("Text2"), QStringLiteral("已完成_100%"));
 }
 
@@ -274,7 +274,7 @@ void TestPointer::borderIsNotThePicture()
     PictureBox *source = w.box(box.toUtf8().constData());
     const QPoint place = source->pos();
     MoveTo(source, At(source, 12, 34));
-    const ColourWord hovered = source->point(12, 34);
+    const ColourWord hovered = source->colourAt(12, 34);
     QCOMPARE(w.form.hoverColour(), hovered);
     const QStringList before = Picked(w);
 
@@ -306,7 +306,7 @@ void TestPointer::borderIsNotThePicture()
 
     // The picture itself still answers.
     MoveTo(source, At(source, 5, 6));
-    QCOMPARE(w.form.hoverColour(), source->point(5, 6));
+    QCOMPARE(w.form.hoverColour(), source->colourAt(5, 6));
 }
 
 void TestPointer::heldMoveOntoBorderIsNoClick_data()

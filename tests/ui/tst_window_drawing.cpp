@@ -198,13 +198,13 @@ void TestWindowDrawing::emptyDrawingAreaReadAndShown()
     QVERIFY(QTest::qWaitForWindowExposed(&w.form));
     PictureBox *picture = w.box("客体图片");
     const QSize area(picture->width() - 4, picture->height() - 4);
-    QCOMPARE(QSize(picture->scaleWidth(), picture->scaleHeight()), area);
+    QCOMPARE(QSize(picture->drawingWidth(), picture->drawingHeight()), area);
     const QRgb background = picture->palette().color(QPalette::Window).rgb();
     const QPoint corners[] = {{0, 0}, {area.width() - 1, 0}, {0, area.height() - 1}, {area.width() - 1, area.height() - 1}};
     for (const QPoint p : corners)
-        QCOMPARE(PixelFromColourWord(picture->point(p.x(), p.y())), background);
-    QCOMPARE(picture->point(area.width(), 0), -1);
-    QCOMPARE(picture->point(0, area.height()), -1);
+        QCOMPARE(PixelFromColourWord(picture->colourAt(p.x(), p.y())), background);
+    QCOMPARE(picture->colourAt(area.width(), 0), -1);
+    QCOMPARE(picture->colourAt(0, area.height()), -1);
 
     const auto shownInside = [&] {
         const QImage shot = picture->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -221,11 +221,11 @@ void TestWindowDrawing::emptyDrawingAreaReadAndShown()
     w.field("蓝")->setText(QStringLiteral("20"));
     w.button("校正")->click();
     shown = shownInside();
-    const QRgb written = PixelFromColourWord(picture->point(area.width() / 2, area.height() / 2));
+    const QRgb written = PixelFromColourWord(picture->colourAt(area.width() / 2, area.height() / 2));
     QVERIFY(written != background);
     for (int y = 0; y < area.height(); ++y)
         for (int x = 0; x < area.width(); ++x) {
-            const QRgb read = PixelFromColourWord(picture->point(x, y));
+            const QRgb read = PixelFromColourWord(picture->colourAt(x, y));
             if (shown.pixel(x, y) != read || read != written)
                 QFAIL(qPrintable(Where("corrected blank area", {x, y}, shown.pixel(x, y), read)));
         }

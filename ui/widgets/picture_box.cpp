@@ -86,7 +86,7 @@ const QImage &PictureBox::image() const
 
 QRgb PictureBox::blankPixel() const { return palette().color(QPalette::Window).rgb(); }
 
-ColourWord PictureBox::point(int x, int y) const
+ColourWord PictureBox::colourAt(int x, int y) const
 {
     const QSize size = drawingSize();
     if (x < 0 || y < 0 || x >= size.width() || y >= size.height())
@@ -96,7 +96,7 @@ ColourWord PictureBox::point(int x, int y) const
     return ColourWordFromPixel(reinterpret_cast<const QRgb *>(m_image.constScanLine(y))[x]);
 }
 
-void PictureBox::pset(int x, int y, ColourWord colour)
+void PictureBox::setColourAt(int x, int y, ColourWord colour)
 {
     const QSize size = drawingSize();
     if (x < 0 || y < 0 || x >= size.width() || y >= size.height())

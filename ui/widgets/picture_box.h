@@ -42,10 +42,10 @@ public:
     void showInstead(const QImage &other);
     bool hasPicture() const { return m_hasPicture; }
 
-    int scaleWidth() const override { return drawingSize().width(); }
-    int scaleHeight() const override { return drawingSize().height(); }
-    ColourWord point(int x, int y) const override;
-    void pset(int x, int y, ColourWord colour) override;
+    int drawingWidth() const override { return drawingSize().width(); }
+    int drawingHeight() const override { return drawingSize().height(); }
+    ColourWord colourAt(int x, int y) const override;
+    void setColourAt(int x, int y, ColourWord colour) override;
     PixelRow row(int y) override;
     void refresh() override { m_changed = true; }
     // Repaints when rows were rewritten since the last call; the pass calls it once a frame.

@@ -56,7 +56,7 @@ void CorrectionHistory::replay(PictureSurface &picture) const
 {
     const std::vector<Gains> applied(m_passes.begin(), m_passes.begin() + std::ptrdiff_t(m_applied));
     const RowTables tables = MakeRowTables(applied);
-    const int rows = std::min(m_loaded.height(), picture.scaleHeight());
+    const int rows = std::min(m_loaded.height(), picture.drawingHeight());
     for (int y = 0; y < rows; ++y) {
         const PixelRow row = picture.row(y);
         const int width = std::min(row.width, m_loaded.width());

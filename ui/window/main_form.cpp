@@ -51,8 +51,8 @@ void MainForm::correct()
     updateButtons();
     const int generation = m_photo.generation();
     const PictureBox &target = *m_targetPicture;
-    PassPacer pacer([this] { return yieldDuringPass(); }, m_passEventIntervalMs, target.scaleWidth(),
-                    target.scaleHeight() - 1);
+    PassPacer pacer([this] { return yieldDuringPass(); }, m_passEventIntervalMs, target.drawingWidth(),
+                    target.drawingHeight() - 1);
     const PassOutcome outcome = CorrectTarget(m_panel, *m_targetPicture, m_photo.targetChannels(),
                                               [&pacer](std::int32_t row) { return pacer.afterRow(row); });
     if (outcome.ended)

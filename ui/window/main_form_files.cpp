@@ -66,8 +66,8 @@ bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fi
 
 void MainForm::centre(PictureBox *box)
 {
-    const int left = kCentreX - int(std::floor(box->scaleWidth() / 2.0));
-    const int top = kCentreY - int(std::floor(box->scaleHeight() / 2.0));
+    const int left = kCentreX - int(std::floor(box->drawingWidth() / 2.0));
+    const int top = kCentreY - int(std::floor(box->drawingHeight() / 2.0));
     box->move(left, top);
 }
 

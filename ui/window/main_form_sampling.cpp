@@ -21,7 +21,7 @@ ColourWord MainForm::sample(PictureBox *source, QPoint position)
 namespace {
 std::optional<PickMark> MarkAt(PictureBox *box, QPoint pixel, int size)
 {
-    if (box->point(pixel.x(), pixel.y()) == -1)
+    if (box->colourAt(pixel.x(), pixel.y()) == -1)
         return std::nullopt; // picked outside the picture: nothing there to mark
     return PickMark{pixel, size};
 }
