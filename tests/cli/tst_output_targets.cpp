@@ -115,6 +115,7 @@ QString Outcome(FileFailure failure)
     switch (failure) {
     case FileFailure::None: return QStringLiteral("written");
     case FileFailure::OutputExists: return QStringLiteral("exists");
+    case FileFailure::OutputReadOnly: return QStringLiteral("read-only");
     case FileFailure::OutputNotWritable: return QStringLiteral("not-writable");
     default: return QStringLiteral("failure %1").arg(int(failure));
     }
