@@ -13,6 +13,7 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -115,17 +116,18 @@ pid_t MakerOf(const char *name)
 }
 
 // Hidden files of runs that ended without removing them (killed outright, or a power cut), each
-// removed only once its process is gone. Once per folder: a batch writes many files into one.
-void RemoveStaleHiddenFiles(int folder)
+// removed only once its process is gone. Once per folder: a batch writes many files into one. (The
+// path too tells folders apart: a removed folder's number may be given to a new one.)
+void RemoveStaleHiddenFiles(int folder, const std::string &path)
 {
     static std::mutex mutex;
-    static std::set<std::pair<dev_t, ino_t>> cleared;
+    static std::set<std::tuple<dev_t, ino_t, std::string>> cleared;
     struct stat st {};
     if (::fstat(folder, &st) != 0)
         return;
     {
         const std::lock_guard<std::mutex> lock(mutex);
-        if (!cleared.insert({st.st_dev, st.st_ino}).second)
+        if (!cleared.insert({st.st_dev, st.st_ino, path}).second)
             return;
     }
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -170,23 +172,20 @@ extern "C" void RemoveHiddenAndStop(int signal)
 }
 
 // Only where the signal would end the process: an ignored SIGHUP (nohup) stays ignored, and a
-// handler someone else installed is left alone.
+// handler someone else installed is left alone. Asked each time, since the handler resets itself.
 void CatchEndingSignals()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            struct sigaction current {};
-            if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO)
-                || current.sa_handler != SIG_DFL)
-                continue;
-            struct sigaction action {};
-            action.sa_handler = RemoveHiddenAndStop;
-            sigfillset(&action.sa_mask);
-            action.sa_flags = SA_RESETHAND;
-            ::sigaction(signal, &action, nullptr);
-        }
-    });
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO)
+            || current.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = RemoveHiddenAndStop;
+        sigfillset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 // -1 when the table is full: the name is then left to the next run's clearing.
@@ -268,14 +267,15 @@ AtomicOutput::AtomicOutput(const std::string &path, OutputPolicy policy) : m_pol
             return;
         }
     m_name = NameOf(target);
-    m_folder = ::open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder = FolderOf(target);
+    m_folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_folder < 0) {
         failFromErrno(errno);
         return;
     }
     if (!checkName())
         return;
-    RemoveStaleHiddenFiles(m_folder);
+    RemoveStaleHiddenFiles(m_folder, folder);
 
     // 0666 less the umask, as any new file gets; a replaced file's own permissions are set below.
     if (UnnamedFilesOffered()) {
@@ -312,14 +312,22 @@ AtomicOutput::AtomicOutput(const std::string &path, OutputPolicy policy) : m_pol
 
 AtomicOutput::~AtomicOutput()
 {
+    discard();
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
+
+// Gives up the file: an unnamed one goes with its descriptor, a hidden one is removed.
+void AtomicOutput::discard()
+{
     m_flush.reset(); // its thread uses the descriptor
     if (m_fd >= 0)
         ::close(m_fd);
+    m_fd = -1;
     if (!m_committed && !m_hidden.empty())
         ::unlinkat(m_folder, m_hidden.c_str(), 0);
+    m_hidden.clear();
     Forget(m_slot);
-    if (m_folder >= 0)
-        ::close(m_folder);
 }
 
 bool AtomicOutput::fail(OutputError error, int systemError)
@@ -469,8 +477,10 @@ OutputError AtomicOutput::commit()
             failFromErrno(errno);
     }
     // What has the name may have changed while the file was written.
-    if (m_error != OutputError::None || (m_policy.replace && !checkName()) || !linkIntoPlace())
+    if (m_error != OutputError::None || (m_policy.replace && !checkName()) || !linkIntoPlace()) {
+        discard();
         return m_error;
+    }
     m_committed = true;
     m_hidden.clear();
     Forget(m_slot);

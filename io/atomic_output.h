@@ -68,6 +68,7 @@ private:
     bool failFromErrno(int systemError);
     bool checkName();
     bool linkIntoPlace();
+    void discard();
     void startWriteback();
 
     std::string m_name;     // the file's name in m_folder, links resolved when they are followed
