@@ -63,7 +63,12 @@ std::string Canonical(const std::string &folder)
 
 using FileId = std::pair<dev_t, ino_t>;
 
-bool Exists(const std::string &path) { return ::access(path.c_str(), F_OK) == 0; }
+// Anything with the name, a dangling link included: an output never follows a link.
+bool Exists(const std::string &path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
 
 // "folder/photo (2).jpg" for "folder/photo.jpg": the first number whose name is free.
 std::string Numbered(const std::string &path, const std::set<std::string> &taken)
@@ -78,6 +83,24 @@ std::string Numbered(const std::string &path, const std::set<std::string> &taken
 
 } // namespace
 
+FileFailure FailureOfOutput(OutputError error)
+{
+    switch (error) {
+    case OutputError::None: return FileFailure::None;
+    case OutputError::Exists: return FileFailure::OutputExists;
+    case OutputError::ReadOnlyFile: return FileFailure::OutputReadOnly;
+    case OutputError::IsFolder:
+    case OutputError::NoPermission:
+    case OutputError::NoFolder:
+    case OutputError::ReadOnlyDisk:
+    case OutputError::NameTooLong: return FileFailure::OutputNotWritable;
+    case OutputError::DiskFull:
+    case OutputError::FileSizeLimit:
+    case OutputError::WriteFailed: break;
+    }
+    return FileFailure::OutputWriteFailed;
+}
+
 FileFailure FailureOfStream(const StreamOutcome &o)
 {
     switch (o.result) {
@@ -89,13 +112,7 @@ FileFailure FailureOfStream(const StreamOutcome &o)
     case StreamResult::TooLarge: return FileFailure::TooLarge;
     case StreamResult::OutputFailed: break;
     }
-    switch (o.output) {
-    case OutputError::Exists: return FileFailure::OutputExists;
-    case OutputError::CannotCreate: return FileFailure::OutputNotWritable;
-    case OutputError::WriteFailed:
-    case OutputError::None: break;
-    }
-    return FileFailure::OutputWriteFailed;
+    return FailureOfOutput(o.output);
 }
 
 ThreadSplit SplitThreads(int threads, std::size_t photos)
@@ -131,10 +148,10 @@ std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, cons
         if (file.failure != FileFailure::None)
             continue;
         struct stat st {};
-        const bool exists = ::stat(file.output.c_str(), &st) == 0;
+        const bool exists = Exists(file.output);
         if (clash == NameClash::Number && (exists || taken.count(file.output)))
             file.output = Numbered(file.output, taken);
-        else if (exists && inputs.count({st.st_dev, st.st_ino}))
+        else if (exists && ::stat(file.output.c_str(), &st) == 0 && inputs.count({st.st_dev, st.st_ino}))
             file.failure = FileFailure::WouldReplaceInput;
         else if (taken.count(file.output))
             file.failure = FileFailure::SameOutputTwice;

@@ -12,6 +12,7 @@ std::string FileFailureText(FileFailure failure)
     case FileFailure::Damaged: return "图片数据已损坏或不完整";
     case FileFailure::TooLarge: return "图片太大，无法处理";
     case FileFailure::OutputExists: return "输出文件已存在（用 --overwrite 允许替换）";
+    case FileFailure::OutputReadOnly: return "输出文件是只读的，未被替换";
     case FileFailure::OutputNotWritable: return "无法在输出文件夹中写入文件（没有权限或文件夹不存在）";
     case FileFailure::OutputWriteFailed: return "写入文件失败，磁盘可能已满";
     case FileFailure::WouldReplaceInput: return "输出会替换原照片，已跳过";

@@ -11,6 +11,7 @@ enum class FileFailure {
     Damaged,
     TooLarge,
     OutputExists,
+    OutputReadOnly, // the output to replace is read-only, and kept
     OutputNotWritable,
     OutputWriteFailed,
     WouldReplaceInput,

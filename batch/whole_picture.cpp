@@ -30,8 +30,9 @@ FileFailure SaveFailure(const SaveOutcome &outcome)
 {
     switch (outcome.problem) {
     case SaveProblem::None: return FileFailure::None;
+    case SaveProblem::Exists: return FileFailure::OutputExists;
+    case SaveProblem::ReadOnlyFile: return FileFailure::OutputReadOnly;
     case SaveProblem::IsFolder:
-    case SaveProblem::ReadOnlyFile:
     case SaveProblem::NoPermission:
     case SaveProblem::NoFolder:
     case SaveProblem::ReadOnlyDisk:
@@ -67,11 +68,10 @@ FileFailure CorrectWholePicture(const QString &input, const QString &output, con
     QImage image = Opaque(std::move(loaded.image));
     for (int y = 0; y < image.height(); ++y)
         MapRow(reinterpret_cast<std::uint32_t *>(image.scanLine(y)), image.width(), tables);
-    if (!replace && QFile::exists(output))
-        return FileFailure::OutputExists;
     SaveOptions options;
     options.jpegQuality = quality;
-    return SaveFailure(SavePicture({image, output, format, options, loaded.encoded}));
+    return SaveFailure(
+        SavePicture({image, output, format, options, loaded.encoded, OutputPolicy::BatchOutput(replace)}));
 }
 
 } // namespace velmora

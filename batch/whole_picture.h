@@ -11,7 +11,8 @@
 
 namespace velmora {
 
-// None on success. An existing output is kept unless `replace`; `quality` is the JPEG quality;
+// None on success. An existing output is kept unless `replace`; a link at its name is never
+// followed; `quality` is the JPEG quality;
 // `threads` may decode the photo.
 FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
                                 PictureFormat format, int quality, bool replace, int threads);

@@ -176,6 +176,7 @@ std::string ApplyTexts::fileFailure(FileFailure f) const
     case FileFailure::Damaged: return "the picture data is damaged or cut off";
     case FileFailure::TooLarge: return "the picture is too large";
     case FileFailure::OutputExists: return "the output file exists (use --overwrite to replace it)";
+    case FileFailure::OutputReadOnly: return "the output file is read-only; it was kept";
     case FileFailure::OutputNotWritable: return "cannot write in the output folder (no permission, or it does not exist)";
     case FileFailure::OutputWriteFailed: return "writing the output failed; the disk may be full";
     case FileFailure::WouldReplaceInput: return "the output would replace the photo itself; skipped";

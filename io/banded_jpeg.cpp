@@ -348,7 +348,7 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
     s.readRows.resize(bandRows);
     s.writeRows.resize(bandRows);
 
-    s.output.emplace(request.output, request.replace);
+    s.output.emplace(request.output, OutputPolicy::BatchOutput(request.replace));
     if (s.output->error() != OutputError::None) {
         s.outcome = {StreamResult::OutputFailed, s.output->error()};
         return;

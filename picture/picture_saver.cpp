@@ -8,11 +8,12 @@
 
 #include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QImageWriter>
 
-#include "picture/atomic_file.h"
 #include "picture/jpeg_writer.h"
 #include "picture/metadata_copy.h"
+#include "io/atomic_output.h"
 #include "io/bitmap_rows.h"
 
 namespace velmora {
@@ -75,60 +76,51 @@ bool TooLargeFor(PictureFormat format, QSize size)
     return (format == PictureFormat::WebP && side > kWebpMaxSide) || (format == PictureFormat::Jpeg && side > kJpegMaxSide);
 }
 
-SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path)
+SaveOutcome OutcomeOf(const AtomicOutput &file) { return SaveOutcomeOf(file.error(), file.systemError()); }
+
+SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path, OutputPolicy policy)
 {
-    AtomicFile file(path);
-    SaveOutcome outcome = file.open();
-    if (outcome.ok())
-        outcome = file.write(bytes.constData(), bytes.size());
-    if (outcome.ok())
-        outcome = file.commit();
-    return outcome;
+    AtomicOutput file(QFile::encodeName(path).toStdString(), policy);
+    if (file.append(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+        file.commit();
+    return OutcomeOf(file);
 }
 
 } // namespace
 
-SaveOutcome SaveBitmap(const QImage &source, const QString &path)
+SaveOutcome SaveBitmap(const QImage &source, const QString &path, OutputPolicy policy)
 {
     const QImage image = Opaque32(source);
     const std::optional<BitmapLayout> layout = LayOutBitmap(image.width(), image.height());
     if (!layout)
         return {SaveProblem::TooLargeForFormat};
 
-    AtomicFile file(path);
-    if (SaveOutcome opened = file.open(); !opened.ok())
-        return opened;
+    AtomicOutput file(QFile::encodeName(path).toStdString(), policy);
     const auto header = BitmapHeader(*layout);
-    if (SaveOutcome wrote = file.write(reinterpret_cast<const char *>(header.data()), qint64(header.size()));
-        !wrote.ok())
-        return wrote;
+    if (!file.append(header.data(), header.size()))
+        return OutcomeOf(file);
 
     // Rows go out in batches of about a megabyte: few system calls, little extra memory.
     const qint64 rowBytes = layout->rowBytes;
     const int rowsPerBatch = static_cast<int>(std::max<qint64>(1, kMegabyte / rowBytes));
     std::vector<std::uint8_t> batch(static_cast<std::size_t>(rowBytes * rowsPerBatch), 0);
-    qint64 sinceWriteback = 0;
     for (int y = layout->height - 1; y >= 0;) {
         std::uint8_t *out = batch.data();
         int rows = 0;
         for (; rows < rowsPerBatch && y >= 0; ++rows, --y, out += rowBytes)
             PackBitmapRow(reinterpret_cast<const std::uint32_t *>(image.constScanLine(y)), layout->width, out);
-        if (SaveOutcome wrote = file.write(reinterpret_cast<const char *>(batch.data()), rowBytes * rows); !wrote.ok())
-            return wrote;
-        // Writing out early leaves the final flush little to wait for.
-        sinceWriteback += rowBytes * rows;
-        if (sinceWriteback >= 8 * kMegabyte) {
-            file.startWriteback();
-            sinceWriteback = 0;
-        }
+        // The writer asks the disk to catch up every few megabytes, so the final flush waits less.
+        if (!file.append(batch.data(), static_cast<std::size_t>(rowBytes * rows)))
+            return OutcomeOf(file);
     }
-    return file.commit();
+    file.commit();
+    return OutcomeOf(file);
 }
 
 SaveOutcome SavePicture(const SaveRequest &request)
 {
     if (request.format == PictureFormat::Bmp)
-        return SaveBitmap(request.image, request.path);
+        return SaveBitmap(request.image, request.path, request.policy);
     if (request.image.isNull())
         return {SaveProblem::EncodeFailed};
     if (TooLargeFor(request.format, request.image.size()))
@@ -137,7 +129,7 @@ SaveOutcome SavePicture(const SaveRequest &request)
     if (!encoded)
         return {SaveProblem::EncodeFailed};
     const CopiedMetadata withMetadata = CopyMetadata(request.original, *encoded, request.image.size());
-    SaveOutcome outcome = WriteWhole(withMetadata.bytes, request.path);
+    SaveOutcome outcome = WriteWhole(withMetadata.bytes, request.path, request.policy);
     outcome.cameraDataDropped = outcome.ok() && withMetadata.dropped;
     return outcome;
 }

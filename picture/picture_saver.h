@@ -17,13 +17,15 @@ struct SaveRequest {
     PictureFormat format = PictureFormat::Bmp;
     SaveOptions options;
     QByteArray original; // the photo's own file, whose camera data PNG, JPEG, TIFF and WebP carry over
+    OutputPolicy policy = OutputPolicy::ChosenByUser(); // what becomes of a file or link at the name
 };
 
-// Writes beside the target and renames into place once the file is on disk, so a failed save leaves
-// any earlier file intact and a reported success survives a power cut.
+// The file appears in place only once it is whole and on disk, so a failed save leaves any earlier
+// file intact and a reported success survives a power cut.
 SaveOutcome SavePicture(const SaveRequest &request);
 
 // A 24-bit uncompressed bottom-up bitmap, written the same way.
-SaveOutcome SaveBitmap(const QImage &image, const QString &path);
+SaveOutcome SaveBitmap(const QImage &image, const QString &path,
+                       OutputPolicy policy = OutputPolicy::ChosenByUser());
 
 } // namespace velmora

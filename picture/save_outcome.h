@@ -1,11 +1,14 @@
 // Velmora — how a save ended, as a value the window turns into its message.
 #pragma once
 
+#include "io/atomic_output.h"
+
 namespace velmora {
 
 enum class SaveProblem {
     None,
     IsFolder,          // a folder of that name exists
+    Exists,            // something has the name and replacing was not asked for
     ReadOnlyFile,      // the file to replace is read-only
     NoPermission,      // the folder may not be written
     NoFolder,          // the folder does not exist
@@ -24,5 +27,8 @@ struct SaveOutcome {
     bool cameraDataDropped = false;   // saved, but the photo's camera data could not be written
     bool ok() const { return problem == SaveProblem::None; }
 };
+
+// What the writer's failure means to the one who saved.
+SaveOutcome SaveOutcomeOf(OutputError error, int systemError);
 
 } // namespace velmora

@@ -159,6 +159,45 @@ private slots:
         QCOMPARE(w.messages.shown.size(), size_t(2));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"photo.bmp"});
     }
+
+    // The export is saved as the window saves a picture: through a link to the file it names, and
+    // never over a read-only file, which is kept with a message.
+    void exportThroughLinkButNotOverReadOnly()
+    {
+        QTemporaryDir dir;
+        fakes::WindowRig w;
+        w.field("红")->setText("10");
+        w.field("绿")->setText("0");
+        w.field("蓝")->setText("0");
+        Answer(w, WritePhoto(dir));
+        w.button("导入客体")->click();
+        w.button("校正")->click();
+        QVERIFY(w.form.lastGains());
+
+        QVERIFY(QDir(dir.path()).mkdir("elsewhere"));
+        const QString linked = dir.filePath("elsewhere/shoot.velmora");
+        Write(linked, "old");
+        QVERIFY(QFile::link(linked, dir.filePath("shoot.velmora")));
+        Answer(w, dir.filePath("shoot.velmora"));
+        w.form.exportCorrection();
+        QVERIFY(w.messages.shown.empty());
+        QVERIFY(QFileInfo(dir.filePath("shoot.velmora")).isSymLink());
+        QFile written(linked);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith("[velmora correction]"));
+
+        const QString kept = dir.filePath("kept.velmora");
+        Write(kept, "old");
+        QVERIFY(QFile::setPermissions(kept, QFile::ReadOwner));
+        Answer(w, kept);
+        w.form.exportCorrection();
+        QCOMPARE(w.messages.shown.size(), size_t(1));
+        QFile still(kept);
+        QVERIFY(still.open(QIODevice::ReadOnly));
+        QCOMPARE(still.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"elsewhere", "kept.velmora", "photo.bmp", "shoot.velmora"}));
+    }
 };
 
 QTEST_MAIN(TestCorrectionExport)

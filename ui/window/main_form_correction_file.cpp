@@ -78,7 +78,7 @@ void MainForm::exportCorrection()
         return;
     const std::string path = WithExtension(*chosen);
     const std::string content = CorrectionText(*m_photo.lastCorrection());
-    AtomicOutput out(QFile::encodeName(QString::fromStdString(path)).toStdString(), true);
+    AtomicOutput out(QFile::encodeName(QString::fromStdString(path)).toStdString(), OutputPolicy::ChosenByUser());
     out.append(content.data(), content.size());
     if (out.commit() != OutputError::None)
         m_services.messages.show(text::CorrectionSaveFailedMessage(QString::fromStdString(path)).toStdString(),

@@ -65,6 +65,8 @@ QString SaveProblemText(const SaveOutcome &outcome)
         return {};
     case SaveProblem::IsFolder:
         return QStringLiteral("已有同名的文件夹");
+    case SaveProblem::Exists:
+        return QStringLiteral("已有同名的文件");
     case SaveProblem::ReadOnlyFile:
         return QStringLiteral("该文件是只读的，未被替换");
     case SaveProblem::NoPermission:
