@@ -48,6 +48,7 @@ struct FileResult {
     std::string reason; // when failure is Described
 };
 
+FileFailure FailureOfInput(InputProblem problem);
 FileFailure FailureOfStream(const StreamOutcome &outcome);
 
 // How `threads` (0: one per core) are spread over `photos`: a photo to each thread while there are

@@ -1,7 +1,8 @@
 // Velmora — a picture corrected whole.
 #include "batch/whole_picture.h"
 
-#include <QFile>
+#include <sys/stat.h>
+
 #include <QImage>
 #include <QPainter>
 
@@ -22,20 +23,6 @@ SaveFormat FormatFor(PictureFormat format)
     case PictureFormat::Webp: return SaveFormat::WebP;
     }
     return SaveFormat::Png;
-}
-
-FileFailure LoadFailure(LoadProblem problem)
-{
-    switch (problem) {
-    case LoadProblem::None: return FileFailure::None;
-    case LoadProblem::NotAPicture: return FileFailure::NotAPicture;
-    case LoadProblem::Damaged: return FileFailure::Damaged;
-    case LoadProblem::TooLarge: return FileFailure::TooLarge;
-    case LoadProblem::Missing:
-    case LoadProblem::NotAFile:
-    case LoadProblem::Unreadable: break;
-    }
-    return FileFailure::Unreadable;
 }
 
 FileFailure SaveFailure(const SaveOutcome &outcome)
@@ -70,20 +57,37 @@ QImage Opaque(QImage picture)
 
 } // namespace
 
-FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
+FileFailure LoadFailure(LoadProblem problem)
+{
+    switch (problem) {
+    case LoadProblem::None: return FileFailure::None;
+    case LoadProblem::Missing: return FileFailure::Missing;
+    case LoadProblem::NotAFile: return FileFailure::NotAFile;
+    case LoadProblem::NoResources: return FileFailure::NoResources;
+    case LoadProblem::NotAPicture: return FileFailure::NotAPicture;
+    case LoadProblem::Damaged: return FileFailure::Damaged;
+    case LoadProblem::TooLarge: return FileFailure::TooLarge;
+    case LoadProblem::Unreadable: break;
+    }
+    return FileFailure::Unreadable;
+}
+
+FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
                                 PictureFormat format, int quality, bool replace, int threads)
 {
-    LoadedPicture loaded = LoadPicture(QFile::encodeName(input), threads);
+    LoadedPicture loaded = LoadPicture(QByteArray::fromStdString(input), threads);
     if (loaded.problem != LoadProblem::None)
         return LoadFailure(loaded.problem);
     QImage image = Opaque(std::move(loaded.image));
     for (int y = 0; y < image.height(); ++y)
         MapRow(reinterpret_cast<std::uint32_t *>(image.scanLine(y)), image.width(), tables);
-    if (!replace && QFile::exists(output))
+    struct stat existing {};
+    if (!replace && ::stat(output.c_str(), &existing) == 0)
         return FileFailure::OutputExists;
     SaveOptions options;
     options.jpegQuality = quality;
-    return SaveFailure(SavePicture({image, output, FormatFor(format), options, loaded.encoded}));
+    return SaveFailure(SavePicture({image, {}, FormatFor(format), options, loaded.encoded},
+                                   QByteArray::fromStdString(output)));
 }
 
 } // namespace velmora

@@ -2,13 +2,14 @@
 #include "picture/atomic_file.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 namespace velmora {
@@ -16,12 +17,14 @@ namespace velmora {
 namespace {
 
 // A symbolic link is followed, so saving over it replaces the file it names, not the link.
-QByteArray ResolvedTarget(const QString &path)
+QByteArray ResolvedTarget(const QByteArray &name)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        return QFile::encodeName(info.canonicalFilePath());
-    return QFile::encodeName(path);
+    struct stat link {}, target {};
+    char resolved[PATH_MAX];
+    if (::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode) && ::stat(name.constData(), &target) == 0
+        && ::realpath(name.constData(), resolved))
+        return QByteArray(resolved);
+    return name;
 }
 
 QByteArray FolderOf(const QByteArray &path)
@@ -61,7 +64,9 @@ SaveOutcome OutcomeFromErrno(int error)
     }
 }
 
-AtomicFile::AtomicFile(const QString &path) : m_target(ResolvedTarget(path)) {}
+AtomicFile::AtomicFile(const QString &path) : AtomicFile(QFile::encodeName(path)) {}
+
+AtomicFile::AtomicFile(const QByteArray &localName) : m_target(ResolvedTarget(localName)) {}
 
 AtomicFile::~AtomicFile() { discard(); }
 

@@ -13,6 +13,8 @@ namespace velmora {
 class AtomicFile {
 public:
     explicit AtomicFile(const QString &path);
+    // The name by its bytes as the system knows them, so names that are not UTF-8 work too.
+    explicit AtomicFile(const QByteArray &localName);
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;

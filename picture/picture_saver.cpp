@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QImageWriter>
 
 #include "picture/atomic_file.h"
@@ -49,7 +50,9 @@ std::optional<QByteArray> EncodeWithQt(const QImage &source, const char *format,
     return bytes;
 }
 
-std::optional<QByteArray> Encode(const QImage &image, SaveFormat format, const SaveOptions &options)
+// A JPEG takes its density from `original` when that is a JPEG stating one.
+std::optional<QByteArray> Encode(const QImage &image, SaveFormat format, const SaveOptions &options,
+                                 const QByteArray &original)
 {
     switch (format) {
     case SaveFormat::Png:
@@ -60,7 +63,7 @@ std::optional<QByteArray> Encode(const QImage &image, SaveFormat format, const S
         // Qt's WebP writer encodes losslessly at quality 100.
         return EncodeWithQt(image, "webp", options.webpLossless ? 100 : std::clamp(options.webpQuality, 1, 99), -1);
     case SaveFormat::Jpeg:
-        return EncodeJpeg(image, options.jpegQuality, SrgbProfile());
+        return EncodeJpeg(image, options.jpegQuality, SrgbProfile(), original);
     case SaveFormat::Bmp:
         break;
     }
@@ -73,9 +76,9 @@ bool TooLargeFor(SaveFormat format, QSize size)
     return (format == SaveFormat::WebP && side > kWebpMaxSide) || (format == SaveFormat::Jpeg && side > kJpegMaxSide);
 }
 
-SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path)
+SaveOutcome WriteWhole(const QByteArray &bytes, const QByteArray &localName)
 {
-    AtomicFile file(path);
+    AtomicFile file(localName);
     SaveOutcome outcome = file.open();
     if (outcome.ok())
         outcome = file.write(bytes.constData(), bytes.size());
@@ -84,16 +87,14 @@ SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path)
     return outcome;
 }
 
-} // namespace
-
-SaveOutcome SaveBitmap(const QImage &source, const QString &path)
+SaveOutcome SaveBitmapTo(const QImage &source, const QByteArray &localName)
 {
     const QImage image = Opaque32(source);
     const std::optional<BitmapLayout> layout = LayOutBitmap(image.width(), image.height());
     if (!layout)
         return {SaveProblem::TooLargeForFormat};
 
-    AtomicFile file(path);
+    AtomicFile file(localName);
     if (SaveOutcome opened = file.open(); !opened.ok())
         return opened;
     const auto header = BitmapHeader(*layout);
@@ -123,19 +124,25 @@ SaveOutcome SaveBitmap(const QImage &source, const QString &path)
     return file.commit();
 }
 
-SaveOutcome SavePicture(const SaveRequest &request)
+} // namespace
+
+SaveOutcome SaveBitmap(const QImage &source, const QString &path) { return SaveBitmapTo(source, QFile::encodeName(path)); }
+
+SaveOutcome SavePicture(const SaveRequest &request) { return SavePicture(request, QFile::encodeName(request.path)); }
+
+SaveOutcome SavePicture(const SaveRequest &request, const QByteArray &localPath)
 {
     if (request.format == SaveFormat::Bmp)
-        return SaveBitmap(request.image, request.path);
+        return SaveBitmapTo(request.image, localPath);
     if (request.image.isNull())
         return {SaveProblem::EncodeFailed};
     if (TooLargeFor(request.format, request.image.size()))
         return {SaveProblem::TooLargeForFormat};
-    const std::optional<QByteArray> encoded = Encode(request.image, request.format, request.options);
+    const std::optional<QByteArray> encoded = Encode(request.image, request.format, request.options, request.original);
     if (!encoded)
         return {SaveProblem::EncodeFailed};
     const CopiedMetadata withMetadata = CopyMetadata(request.original, *encoded, request.image.size());
-    SaveOutcome outcome = WriteWhole(withMetadata.bytes, request.path);
+    SaveOutcome outcome = WriteWhole(withMetadata.bytes, localPath);
     outcome.cameraDataDropped = outcome.ok() && withMetadata.dropped;
     return outcome;
 }
