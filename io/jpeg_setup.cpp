@@ -63,7 +63,10 @@ std::size_t ReadChunk(JpegSource &s, std::size_t length)
 boolean FillChunk(j_decompress_ptr cinfo)
 {
     JpegSource &s = SourceOf(cinfo);
-    const std::size_t wanted = s.offset < s.size ? std::size_t(std::min<long long>(kChunkBytes, s.size - s.offset)) : 0;
+    // Chunks end at fixed multiples of the chunk size, so a marker skipped rather than read (one
+    // path saves markers the other skips) leaves the chunks after it where they were.
+    const long long boundary = (s.offset / static_cast<long long>(kChunkBytes) + 1) * static_cast<long long>(kChunkBytes);
+    const std::size_t wanted = s.offset < s.size ? std::size_t(std::min(boundary, s.size) - s.offset) : 0;
     std::size_t got = 0;
     if (wanted > 0) {
         if (s.memory) {
