@@ -213,12 +213,14 @@ long long JpegCoefficientBytes(j_decompress_ptr cinfo)
 JpegVerdict CheckJpegHeader(const jpeg_decompress_struct &cinfo, long long fileBytes, long long memoryLimit,
                             long long heldBytes)
 {
-    if (!cinfo.arith_code && fileBytes * 8 < MinimumBlocks(cinfo)) {
-        const long long claimed = static_cast<long long>(cinfo.image_width) * cinfo.image_height * 4;
-        return claimed > memoryLimit ? JpegVerdict::TooLarge : JpegVerdict::Damaged;
-    }
     auto *info = const_cast<j_decompress_ptr>(&cinfo); // jpeg_has_multiple_scans only reads
-    if (heldBytes + JpegCoefficientBytes(info) > memoryLimit)
+    const long long coefficients = JpegCoefficientBytes(info);
+    if (!cinfo.arith_code && fileBytes * 8 < MinimumBlocks(cinfo)) {
+        // Judged by the whole claimed picture, not by what this path would hold, so every path agrees.
+        const long long claimed = static_cast<long long>(cinfo.image_width) * cinfo.image_height * 4;
+        return claimed + coefficients > memoryLimit ? JpegVerdict::TooLarge : JpegVerdict::Damaged;
+    }
+    if (heldBytes + coefficients > memoryLimit)
         return JpegVerdict::TooLarge;
     return JpegVerdict::Fine;
 }

@@ -59,7 +59,8 @@ bool IsCmykJpeg(const jpeg_decompress_struct &cinfo);
 
 // The header against the file, before anything big is allocated or written. A Huffman-coded file
 // spends at least a bit on every block, so one shorter than that cannot hold what it claims: TooLarge
-// when the claimed picture is beyond `memoryLimit` anyway, otherwise Damaged. Then TooLarge when
+// when the claimed picture (with a multi-scan file's coefficients) is beyond `memoryLimit` anyway,
+// otherwise Damaged. Then TooLarge when
 // `heldBytes` (what the caller keeps beside the decoder) and a multi-scan file's coefficients exceed it.
 JpegVerdict CheckJpegHeader(const jpeg_decompress_struct &cinfo, long long fileBytes, long long memoryLimit,
                             long long heldBytes);
