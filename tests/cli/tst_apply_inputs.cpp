@@ -6,12 +6,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QColorSpace>
 
+#include "batch/batch_files.h"
 #include "picture/jpeg_writer.h"
 #include "picture/picture_loader.h"
 #include "picture/picture_saver.h"
@@ -111,6 +113,7 @@ private slots:
     void namesThatAreNotUtf8_data();
     void namesThatAreNotUtf8();
     void windowSaveAndApplyWriteTheSameJpeg();
+    void fullDescriptorTableIsNotAMissingFile();
 };
 
 void TestApplyInputs::fifoAmongPhotosFailsAlone_data()
@@ -207,6 +210,34 @@ void TestApplyInputs::windowSaveAndApplyWriteTheSameJpeg()
     QVERIFY(!window.isEmpty());
     QCOMPARE(command.size(), window.size());
     QVERIFY(command == window);
+}
+
+// With no descriptor left, a photo that is there is not reported missing: the run is short of files.
+void TestApplyInputs::fullDescriptorTableIsNotAMissingFile()
+{
+    QTemporaryDir dir;
+    const QString photo = dir.filePath("photo.jpg");
+    QVERIFY(Photo(32, 24).save(photo, "jpeg", 90));
+    const std::string input = QFile::encodeName(photo).toStdString();
+    const std::string output = QFile::encodeName(dir.filePath("out.bmp")).toStdString();
+
+    rlimit before {};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
+    const int lowestFree = ::dup(0);
+    QVERIFY(lowestFree >= 0);
+    ::close(lowestFree);
+    rlimit full = before;
+    full.rlim_cur = rlim_t(lowestFree); // every descriptor below it is taken
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &full) == 0);
+    const LoadProblem loaded = LoadPicture(QFile::encodeName(photo), 1).problem;
+    const StreamOutcome banded =
+        CorrectJpegFile({input, output, false, StreamFormat::Bitmap, 90, 1LL << 30, 1}, MakeRowTables(Gains{}), {});
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &before) == 0);
+
+    QCOMPARE(loaded, LoadProblem::NoResources);
+    QCOMPARE(banded.result, StreamResult::Unreadable);
+    QCOMPARE(FailureOfStream(banded), FileFailure::NoResources);
+    QVERIFY(!QFile::exists(dir.filePath("out.bmp")));
 }
 
 QTEST_GUILESS_MAIN(TestApplyInputs)
