@@ -15,9 +15,10 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translat
 # To test: a virtual X server for the test that drives the real window, and its input tool; decoders
 # and metadata readers that check pictures and saved files independently of the program;
 # GNU parallel for the command line spread over machines; a CMYK press profile (ghostscript's);
-# GNU time for the command line's peak memory with one job and with several.
+# GNU time for the command line's peak memory with one job and with several; jpegtran and djpeg for
+# arithmetic-coded JPEGs and the library's own verdict on damaged ones.
 TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel
-               ghostscript time)
+               ghostscript time libjpeg-turbo-progs)
 
 install_missing() {
     local missing=() p

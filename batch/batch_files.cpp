@@ -13,9 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QImageReader>
-#include <QString>
 
 #include "picture/memory_budget.h"
 #include "picture/picture_loader.h"
@@ -101,12 +98,24 @@ FileFailure FailureOfOutput(OutputError error)
     return FileFailure::OutputWriteFailed;
 }
 
+FileFailure FailureOfInput(InputProblem problem)
+{
+    switch (problem) {
+    case InputProblem::None: return FileFailure::None;
+    case InputProblem::Missing: return FileFailure::Missing;
+    case InputProblem::NotAFile: return FileFailure::NotAFile;
+    case InputProblem::NoResources: return FileFailure::NoResources;
+    case InputProblem::Unreadable: break;
+    }
+    return FileFailure::Unreadable;
+}
+
 FileFailure FailureOfStream(const StreamOutcome &o)
 {
     switch (o.result) {
     case StreamResult::Written:
     case StreamResult::NeedsWholeLoad: return FileFailure::None;
-    case StreamResult::Unreadable: return FileFailure::Unreadable;
+    case StreamResult::Unreadable: return FailureOfInput(o.input);
     case StreamResult::NotJpeg: return FileFailure::NotAPicture;
     case StreamResult::Damaged: return FileFailure::Damaged;
     case StreamResult::TooLarge: return FileFailure::TooLarge;
@@ -165,38 +174,33 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
 {
     if (file.failure != FileFailure::None)
         return {file.failure, {}};
-    if (::access(file.input.c_str(), R_OK) != 0)
-        return {FileFailure::Unreadable, {}};
     // Each photo holds its share of the process's memory while it is corrected: photos corrected at
     // once wait for one another rather than go past it together.
     MemoryBudget &budget = PictureMemoryBudget();
     const QByteArray name = QByteArray::fromStdString(file.input);
+    // A JPEG going to JPEG or BMP is corrected in bands; the banded path opens and probes the input
+    // as the loader does, and hands over what is not a JPEG or needs the whole picture.
     if (file.format == PictureFormat::Bmp || file.format == PictureFormat::Jpeg) {
-        if (LooksLikeJpeg(file.input)) {
-            const MemoryBudget::Reservation memory = budget.reserve(BandedJpegNeeds(name));
-            const bool replace = clash == NameClash::Replace;
-            StreamRequest request{file.input, file.output, replace,
-                                  file.format,
-                                  quality, PictureMemoryLimit(), threads};
-            long long reported = 0;
-            const StreamOutcome outcome = CorrectJpegFile(request, tables, [&](double done) {
-                const auto now = static_cast<long long>(done * static_cast<double>(file.bytes));
-                addBytes(now - reported);
-                reported = now;
-            });
-            if (outcome.result != StreamResult::NeedsWholeLoad) {
-                addBytes(file.bytes - reported);
-                return {FailureOfStream(outcome), {}};
-            }
+        const MemoryBudget::Reservation memory = budget.reserve(BandedJpegNeeds(name));
+        const bool replace = clash == NameClash::Replace;
+        StreamRequest request{file.input, file.output, replace, file.format, quality, PictureMemoryLimit(), threads};
+        long long reported = 0;
+        const StreamOutcome outcome = CorrectJpegFile(request, tables, [&](double done) {
+            const auto now = static_cast<long long>(done * static_cast<double>(file.bytes));
+            addBytes(now - reported);
+            reported = now;
+        });
+        if (outcome.result != StreamResult::NeedsWholeLoad && outcome.result != StreamResult::NotJpeg) {
+            addBytes(file.bytes - reported);
+            return {FailureOfStream(outcome), {}};
         }
     }
     if (clash != NameClash::Replace && Exists(file.output))
         return {FileFailure::OutputExists, {}};
-    // The loader reads the file once and refuses what is not a picture, a FIFO included.
+    // The loader opens the file as the banded path does and refuses what is not a picture.
     const MemoryBudget::Reservation memory = budget.reserve(WholePictureNeeds(name));
-    const FileFailure failure = CorrectWholePicture(QFile::decodeName(file.input.c_str()),
-                                                    QFile::decodeName(file.output.c_str()), tables, file.format,
-                                                    quality, clash == NameClash::Replace, threads);
+    const FileFailure failure = CorrectWholePicture(file.input, file.output, tables, file.format, quality,
+                                                    clash == NameClash::Replace, threads);
     addBytes(file.bytes);
     return {failure, {}};
 }

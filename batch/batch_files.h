@@ -47,6 +47,7 @@ struct FileResult {
 
 // Why an output could not be written, on every path.
 FileFailure FailureOfOutput(OutputError error);
+FileFailure FailureOfInput(InputProblem problem);
 FileFailure FailureOfStream(const StreamOutcome &outcome);
 
 // How `threads` (0: one per core) are spread over `photos`: a photo to each thread while there are

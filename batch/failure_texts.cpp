@@ -7,7 +7,10 @@ namespace velmora::text {
 std::string FileFailureText(FileFailure failure)
 {
     switch (failure) {
-    case FileFailure::Unreadable: return "文件不存在或无法读取";
+    case FileFailure::Missing: return "文件不存在";
+    case FileFailure::NotAFile: return "不是普通文件（可能是文件夹、管道或设备）";
+    case FileFailure::Unreadable: return "无法读取文件（没有权限或读取出错）";
+    case FileFailure::NoResources: return "打开的文件太多或内存不足，照片本身可能没有问题";
     case FileFailure::NotAPicture: return "不是可识别的图片格式";
     case FileFailure::Damaged: return "图片数据已损坏或不完整";
     case FileFailure::TooLarge: return "图片太大，无法处理";

@@ -6,7 +6,10 @@ namespace velmora {
 // Why one photo was not corrected.
 enum class FileFailure {
     None,
+    Missing,     // no such file
+    NotAFile,    // a folder, FIFO, socket or device among the photos
     Unreadable,
+    NoResources, // too many files open, or no memory to open one: the photo itself may be fine
     NotAPicture,
     Damaged,
     TooLarge,

@@ -1,7 +1,6 @@
 // Velmora — a picture corrected whole.
 #include "batch/whole_picture.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -16,11 +15,12 @@ FileFailure LoadFailure(LoadProblem problem)
 {
     switch (problem) {
     case LoadProblem::None: return FileFailure::None;
+    case LoadProblem::Missing: return FileFailure::Missing;
+    case LoadProblem::NotAFile: return FileFailure::NotAFile;
+    case LoadProblem::NoResources: return FileFailure::NoResources;
     case LoadProblem::NotAPicture: return FileFailure::NotAPicture;
     case LoadProblem::Damaged: return FileFailure::Damaged;
     case LoadProblem::TooLarge: return FileFailure::TooLarge;
-    case LoadProblem::Missing:
-    case LoadProblem::NotAFile:
     case LoadProblem::Unreadable: break;
     }
     return FileFailure::Unreadable;
@@ -59,10 +59,10 @@ QImage Opaque(QImage picture)
 
 } // namespace
 
-FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
+FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
                                 PictureFormat format, int quality, bool replace, int threads)
 {
-    LoadedPicture loaded = LoadPicture(QFile::encodeName(input), threads);
+    LoadedPicture loaded = LoadPicture(QByteArray::fromStdString(input), threads);
     if (loaded.problem != LoadProblem::None)
         return LoadFailure(loaded.problem);
     QImage image = Opaque(std::move(loaded.image));
@@ -70,8 +70,8 @@ FileFailure CorrectWholePicture(const QString &input, const QString &output, con
         MapRow(reinterpret_cast<std::uint32_t *>(image.scanLine(y)), image.width(), tables);
     SaveOptions options;
     options.jpegQuality = quality;
-    return SaveFailure(
-        SavePicture({image, output, format, options, loaded.encoded, OutputPolicy::BatchOutput(replace)}));
+    return SaveFailure(SavePicture({image, {}, format, options, loaded.encoded, OutputPolicy::BatchOutput(replace)},
+                                   QByteArray::fromStdString(output)));
 }
 
 } // namespace velmora

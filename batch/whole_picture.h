@@ -3,18 +3,22 @@
 // photo's camera data and sRGB profile.
 #pragma once
 
-#include <QString>
+#include <string>
 
-#include "core/gain_table.h"
 #include "batch/file_failure.h"
+#include "core/gain_table.h"
 #include "io/picture_format.h"
+#include "picture/decoded_picture.h"
 
 namespace velmora {
 
-// None on success. An existing output is kept unless `replace`; a link at its name is never
-// followed; `quality` is the JPEG quality;
-// `threads` may decode the photo.
-FileFailure CorrectWholePicture(const QString &input, const QString &output, const RowTables &tables,
+// FileFailure of a photo that could not be loaded.
+FileFailure LoadFailure(LoadProblem problem);
+
+// None on success. Both files are named by their bytes as the system knows them (any encoding). An
+// existing output is kept unless `replace`; a link at its name is never followed; `quality` is the
+// JPEG quality; `threads` may decode the photo.
+FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
                                 PictureFormat format, int quality, bool replace, int threads);
 
 } // namespace velmora

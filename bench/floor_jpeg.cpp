@@ -18,11 +18,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <jpeglib.h>
-
 #include "core/correction_file.h"
 #include "core/gain_table.h"
 #include "io/bitmap_rows.h"
+#include "io/jpeg_setup.h"
 
 using namespace velmora;
 
@@ -30,12 +29,17 @@ namespace {
 
 struct Decoder {
     jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
+    JpegErrors errors;
     std::FILE *file = nullptr;
 
     explicit Decoder(const char *path)
     {
-        info.err = jpeg_std_error(&errors); // errors end the program: fine for a benchmark
+        info.err = UseJpegErrors(errors);
+        // Errors and damage end the program: fine for a benchmark.
+        errors.manager.error_exit = [](j_common_ptr) {
+            std::fprintf(stderr, "floor_jpeg: not a whole JPEG\n");
+            std::exit(1);
+        };
         jpeg_create_decompress(&info);
         file = std::fopen(path, "rb");
         if (!file) {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include <jpeglib.h>
+#include "io/jpeg_setup.h"
 
 int main(int argc, char *argv[])
 {
@@ -28,8 +28,12 @@ int main(int argc, char *argv[])
         return 1;
     }
     jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
+    velmora::JpegErrors errors;
+    info.err = velmora::UseJpegErrors(errors);
+    errors.manager.error_exit = [](j_common_ptr) {
+        std::fprintf(stderr, "make_photo: the encoder failed\n");
+        std::exit(1);
+    };
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, out);
     info.image_width = static_cast<JDIMENSION>(width);

@@ -171,7 +171,10 @@ std::string ApplyTexts::fileFailure(FileFailure f) const
     if (m_chinese)
         return text::FileFailureText(f);
     switch (f) {
-    case FileFailure::Unreadable: return "the file does not exist or cannot be read";
+    case FileFailure::Missing: return "the file does not exist";
+    case FileFailure::NotAFile: return "not a regular file (a folder, pipe or device)";
+    case FileFailure::Unreadable: return "the file cannot be read (no permission, or a read error)";
+    case FileFailure::NoResources: return "too many files open or out of memory; the photo itself may be fine";
     case FileFailure::NotAPicture: return "not a picture format we read";
     case FileFailure::Damaged: return "the picture data is damaged or cut off";
     case FileFailure::TooLarge: return "the picture is too large";

@@ -12,12 +12,16 @@
 
 #include <fcntl.h>
 
-#include <jpeglib.h>
+#include <unistd.h>
+
+// After jpeg_setup.h's jpeglib.h: it sets the library version that decides jerror.h's message numbers.
+#include "io/jpeg_setup.h"
 #include <jerror.h>
 
 #include "io/band_pipe.h"
 #include "io/bitmap_rows.h"
 #include "io/exif_orientation.h"
+#include "io/input_file.h"
 
 namespace velmora {
 
@@ -26,44 +30,6 @@ namespace {
 constexpr std::size_t kBandBytes = 1 << 20;         // decoded rows mapped and written at a time
 constexpr std::size_t kJpegOutputBuffer = 256 << 10; // compressed bytes gathered before a write
 constexpr int kBandsInFlight = 4;                    // between the decoding and the writing thread
-
-struct ErrorHandler {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    bool damaged = false; // the decoder went on past corrupt data
-};
-
-[[noreturn]] void LeaveOnError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorHandler *>(info->err)->jump, 1);
-}
-
-// libjpeg fills what it cannot decode with grey and only warns; such a photo is damaged.
-void NoteWarning(j_common_ptr info, int level)
-{
-    if (level >= 0)
-        return;
-    auto *handler = reinterpret_cast<ErrorHandler *>(info->err);
-    switch (info->err->msg_code) {
-    case JWRN_HIT_MARKER:
-    case JWRN_JPEG_EOF:
-    case JWRN_MUST_RESYNC:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        handler->damaged = true;
-        break;
-    default:
-        break; // harmless: extra bytes between markers, an odd JFIF version
-    }
-}
-
-void Install(ErrorHandler &handler)
-{
-    jpeg_std_error(&handler.manager);
-    handler.manager.error_exit = LeaveOnError;
-    handler.manager.emit_message = NoteWarning;
-}
 
 // Compressed output straight into the atomic file, a quarter megabyte at a time.
 struct FileDestination {
@@ -98,13 +64,14 @@ void FlushLastBytes(j_compress_ptr info)
 
 // Everything one run holds, made before the decoder can jump back, and freed in one place.
 struct Session {
-    ErrorHandler readErrors;
-    ErrorHandler writeErrors;
+    JpegErrors readErrors;
+    JpegErrors writeErrors;
     jpeg_decompress_struct decoder{};
     jpeg_compress_struct encoder{};
     bool encoderMade = false;
     FileDestination destination;
-    std::FILE *input = nullptr;
+    std::optional<InputFile> input;
+    JpegSource source;
     std::optional<AtomicOutput> output;
     std::optional<BitmapLayout> layout; // a bitmap is written; otherwise a JPEG
     std::vector<std::uint32_t> band;
@@ -131,8 +98,6 @@ struct Session {
         if (encoderMade)
             jpeg_destroy_compress(&encoder);
         jpeg_destroy_decompress(&decoder);
-        if (input)
-            std::fclose(input);
     }
 };
 
@@ -157,7 +122,7 @@ void CopyMarkers(Session &s)
 
 void StartEncoder(Session &s, int quality)
 {
-    s.encoder.err = &s.writeErrors.manager;
+    s.encoder.err = UseJpegErrors(s.writeErrors);
     jpeg_create_compress(&s.encoder);
     s.encoderMade = true;
     s.destination.file = &*s.output;
@@ -166,19 +131,8 @@ void StartEncoder(Session &s, int quality)
     s.destination.manager.empty_output_buffer = FlushFullBuffer;
     s.destination.manager.term_destination = FlushLastBytes;
     s.encoder.dest = &s.destination.manager;
-    s.encoder.image_width = s.decoder.output_width;
-    s.encoder.image_height = s.decoder.output_height;
-    s.encoder.input_components = 4;
-    s.encoder.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&s.encoder);
-    jpeg_set_quality(&s.encoder, std::clamp(quality, 1, 100), TRUE);
-    for (int c = 0; c < s.encoder.num_components; ++c)
-        s.encoder.comp_info[c].h_samp_factor = s.encoder.comp_info[c].v_samp_factor = 1;
-    if (s.decoder.saw_JFIF_marker) {
-        s.encoder.density_unit = s.decoder.density_unit;
-        s.encoder.X_density = s.decoder.X_density;
-        s.encoder.Y_density = s.decoder.Y_density;
-    }
+    SetUpJpegEncoder(&s.encoder, s.decoder.output_width, s.decoder.output_height, JCS_EXT_BGRX, quality,
+                     DensityOf(s.decoder));
     jpeg_start_compress(&s.encoder, TRUE);
     CopyMarkers(s);
 }
@@ -293,18 +247,13 @@ bool DecodeWhileWriting(Session &s, const RowTables &tables, int bandRows, const
     return !s.writerFailed;
 }
 
-StreamResult FailureOfDecoder(const jpeg_decompress_struct &decoder)
+StreamResult FailureOfDecoder(JpegVerdict verdict)
 {
-    switch (decoder.err->msg_code) {
-    case JERR_OUT_OF_MEMORY:
-    case JERR_NO_BACKING_STORE:
-    case JERR_IMAGE_TOO_BIG:
-    case JERR_WIDTH_OVERFLOW:
-        return StreamResult::TooLarge;
-    case JERR_NO_SOI:
-        return StreamResult::NotJpeg;
-    default:
-        return StreamResult::Damaged;
+    switch (verdict) {
+    case JpegVerdict::TooLarge: return StreamResult::TooLarge;
+    case JpegVerdict::NotJpeg: return StreamResult::NotJpeg;
+    case JpegVerdict::Unreadable: return StreamResult::Unreadable;
+    default: return StreamResult::Damaged;
     }
 }
 
@@ -312,7 +261,9 @@ StreamResult FailureOfDecoder(const jpeg_decompress_struct &decoder)
 void Run(Session &s, const StreamRequest &request, const RowTables &tables, const BandProgress &progress)
 {
     if (setjmp(s.readErrors.jump)) {
-        s.outcome.result = FailureOfDecoder(s.decoder);
+        s.outcome.result = FailureOfDecoder(JpegFailure(s.readErrors));
+        if (s.outcome.result == StreamResult::Unreadable)
+            s.outcome.input = InputProblem::Unreadable;
         return;
     }
     if (setjmp(s.writeErrors.jump)) {
@@ -322,15 +273,21 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
             s.outcome.output = OutputError::WriteFailed;
         return;
     }
-    jpeg_stdio_src(&s.decoder, s.input);
+    UseFileSource(&s.decoder, s.source, s.input->fd(), s.input->size());
     for (int m = 0; m < 16; ++m)
         jpeg_save_markers(&s.decoder, JPEG_APP0 + m, 0xFFFF);
     jpeg_save_markers(&s.decoder, JPEG_COM, 0xFFFF);
     jpeg_read_header(&s.decoder, TRUE);
 
-    if (s.decoder.jpeg_color_space == JCS_CMYK || s.decoder.jpeg_color_space == JCS_YCCK
-        || (request.format == PictureFormat::Bmp && IsTurned(&s.decoder))) {
+    if (IsCmykJpeg(s.decoder) || (request.format == PictureFormat::Bmp && IsTurned(&s.decoder))) {
         s.outcome.result = StreamResult::NeedsWholeLoad;
+        return;
+    }
+    // The bands between the decoding and the writing thread, and the one being decoded.
+    const long long bandsHeld = static_cast<long long>(kBandBytes) * (kBandsInFlight + 1);
+    if (const JpegVerdict header = CheckJpegHeader(s.decoder, s.input->size(), request.memoryLimit, bandsHeld);
+        header != JpegVerdict::Fine) {
+        s.outcome.result = FailureOfDecoder(header);
         return;
     }
     s.decoder.out_color_space = JCS_EXT_BGRX;
@@ -382,36 +339,32 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
         return;
     }
     jpeg_finish_decompress(&s.decoder);
-    if (s.readErrors.damaged) {
-        s.outcome.result = StreamResult::Damaged;
-        return;
-    }
     if (const OutputError e = s.output->commit(); e != OutputError::None)
         s.outcome = {StreamResult::OutputFailed, e};
 }
 
 } // namespace
 
-bool LooksLikeJpeg(const std::string &path)
+// True when the file starts like a JPEG; read where the decoder will read, not through the name again.
+bool LooksLikeJpeg(const InputFile &file)
 {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
     unsigned char start[3] = {};
-    const bool jpeg = std::fread(start, 1, 3, file) == 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
-    std::fclose(file);
-    return jpeg;
+    ssize_t got;
+    do
+        got = ::pread(file.fd(), start, sizeof start, 0);
+    while (got < 0 && errno == EINTR);
+    return got == 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
 }
 
 StreamOutcome CorrectJpegFile(const StreamRequest &request, const RowTables &tables, const BandProgress &progress)
 {
     Session s;
-    s.input = std::fopen(request.input.c_str(), "rb");
-    if (!s.input)
-        return {StreamResult::Unreadable};
-    Install(s.readErrors);
-    Install(s.writeErrors);
-    s.decoder.err = &s.readErrors.manager;
+    s.input.emplace(request.input);
+    if (s.input->problem() != InputProblem::None)
+        return {StreamResult::Unreadable, OutputError::None, s.input->problem()};
+    if (!LooksLikeJpeg(*s.input))
+        return {StreamResult::NotJpeg};
+    s.decoder.err = UseJpegErrors(s.readErrors);
     jpeg_create_decompress(&s.decoder);
     Run(s, request, tables, progress);
     s.stopWriter();

@@ -9,15 +9,16 @@
 #include "core/gain_table.h"
 #include "io/atomic_output.h"
 #include "io/picture_format.h"
+#include "io/input_file.h"
 
 namespace velmora {
 
 enum class StreamResult {
     Written,
     NeedsWholeLoad, // CMYK, or a turned photo going to a bitmap: the whole-picture path does it
-    Unreadable,     // missing or not readable
-    NotJpeg,
-    Damaged,        // cut off or corrupt picture data
+    Unreadable,     // the input could not be opened or read: see input
+    NotJpeg,        // the file does not start like a JPEG; another decoder may know it
+    Damaged,        // cut off or corrupt picture data: any warning but the harmless ones (io/jpeg_setup.h)
     TooLarge,       // beyond this machine's memory limit, or a bitmap's 4 GB
     OutputFailed,   // see output
 };
@@ -25,6 +26,7 @@ enum class StreamResult {
 struct StreamOutcome {
     StreamResult result = StreamResult::Written;
     OutputError output = OutputError::None;
+    InputProblem input = InputProblem::None;
 };
 
 struct StreamRequest {
@@ -43,11 +45,10 @@ struct StreamRequest {
 // Called after each band with the share of rows done, 0..1.
 using BandProgress = std::function<void(double done)>;
 
+// The input is opened as every input is (io/input_file.h) and judged as every JPEG is: the header
+// against the file's size before the output is made, and decoding stops at the first damage.
 // The output appears only when complete and on disk. A JPEG keeps every APP marker and comment
 // of the input (camera data, colour profile, orientation tag: the pixels are not turned).
 StreamOutcome CorrectJpegFile(const StreamRequest &request, const RowTables &tables, const BandProgress &progress);
-
-// True when the file starts like a JPEG.
-bool LooksLikeJpeg(const std::string &path);
 
 } // namespace velmora

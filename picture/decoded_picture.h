@@ -4,7 +4,8 @@
 #include <QSize>
 namespace velmora {
 // Why a file gave no picture; the window words each one.
-enum class LoadProblem { None, Missing, NotAFile, Unreadable, NotAPicture, Damaged, TooLarge };
+// NoResources: too many files open or no memory for the open itself; the file may be fine.
+enum class LoadProblem { None, Missing, NotAFile, Unreadable, NoResources, NotAPicture, Damaged, TooLarge };
 struct DecodedPicture {
     QImage image;                            // Format_RGB32 or ARGB32 on success, upright
     LoadProblem problem = LoadProblem::None;

@@ -4,44 +4,26 @@
 #include <algorithm>
 #include <cerrno>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "io/input_file.h"
 #include "picture/picture_memory.h"
 
 namespace velmora {
 
 namespace {
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-LoadProblem OpenProblem(int error)
+LoadProblem OpenProblem(InputProblem problem)
 {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP: return LoadProblem::Missing;
-    case EISDIR:
-    case ENXIO: // a FIFO or socket with nothing behind it
-    case ENODEV: return LoadProblem::NotAFile;
-    default: return LoadProblem::Unreadable;
+    switch (problem) {
+    case InputProblem::None: break;
+    case InputProblem::Missing: return LoadProblem::Missing;
+    case InputProblem::NotAFile: return LoadProblem::NotAFile;
+    case InputProblem::NoResources: return LoadProblem::NoResources;
+    case InputProblem::Unreadable: return LoadProblem::Unreadable;
     }
+    return LoadProblem::None;
 }
 
 bool SameVersion(const struct stat &a, const struct stat &b)
@@ -84,15 +66,10 @@ FileBytes ReadFileOnce(const QByteArray &localName, qint64 maxBytes)
 {
     if (localName.isEmpty() || localName.contains('\0'))
         return {{}, LoadProblem::Missing};
-    // Non-blocking, so a FIFO or a terminal cannot hold the window before its type is known.
-    const Descriptor file(::open(localName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0)
-        return {{}, OpenProblem(errno)};
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        return {{}, LoadProblem::Unreadable};
-    if (!S_ISREG(info.st_mode))
-        return {{}, LoadProblem::NotAFile};
+    const InputFile file(localName.constData());
+    if (file.problem() != InputProblem::None)
+        return {{}, OpenProblem(file.problem())};
+    struct stat info = file.info();
     if (info.st_size > maxBytes)
         return {{}, LoadProblem::TooLarge};
 
@@ -100,12 +77,12 @@ FileBytes ReadFileOnce(const QByteArray &localName, qint64 maxBytes)
     // file's size and times are the same after the read as before it.
     QByteArray bytes;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!ReadAll(file.get(), info.st_size, maxBytes, bytes))
+        if (!ReadAll(file.fd(), info.st_size, maxBytes, bytes))
             return {{}, LoadProblem::Unreadable};
         if (bytes.size() > maxBytes)
             return {{}, LoadProblem::TooLarge};
         struct stat after {};
-        if (::fstat(file.get(), &after) != 0)
+        if (::fstat(file.fd(), &after) != 0)
             return {{}, LoadProblem::Unreadable};
         if (SameVersion(info, after) && bytes.size() == after.st_size)
             return {std::move(bytes), LoadProblem::None};

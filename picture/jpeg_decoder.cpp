@@ -3,17 +3,13 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-// jpeglib.h first: it sets the library version that decides jerror.h's message numbers.
-#include <jpeglib.h>
-#include <jerror.h>
-
+#include "io/jpeg_setup.h"
 #include "picture/cmyk_profile.h"
 #include "core/orientation.h"
 #include "io/exif_orientation.h"
@@ -25,45 +21,6 @@ namespace velmora {
 namespace {
 
 constexpr int kStripRows = 32;
-
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    bool damaged = false;
-    int error = 0; // libjpeg's code for the error that stopped it
-};
-
-// Warnings libjpeg gives for real cameras' files whose pixels are all there.
-bool Harmless(int code)
-{
-    switch (code) {
-    case JWRN_EXTRANEOUS_DATA: // stray bytes before a marker
-    case JWRN_JFIF_MAJOR:
-    case JWRN_ADOBE_XFORM:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_ICC: // the profile is judged on its own
-        return true;
-    default: return false;
-    }
-}
-
-[[noreturn]] void OnError(j_common_ptr cinfo)
-{
-    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
-    err->error = err->base.msg_code;
-    std::longjmp(err->jump, 1);
-}
-
-// Any other warning means the decoder is padding or guessing: stop at once, before it writes
-// made-up rows over the whole picture.
-void OnMessage(j_common_ptr cinfo, int level)
-{
-    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
-    if (level < 0 && !Harmless(err->base.msg_code)) {
-        err->damaged = true;
-        std::longjmp(err->jump, 1);
-    }
-}
 
 // The plain ink formula, for CMYK without a usable profile.
 void CmykToBgrx(uchar *row, int width, bool inverted)
@@ -91,15 +48,11 @@ bool InvertedCmyk(const jpeg_decompress_struct &cinfo) { return cinfo.saw_Adobe_
 // strip of rows to place.
 struct Decoder {
     jpeg_decompress_struct cinfo{};
-    ErrorManager err;
+    JpegErrors err;
+    JpegSource source;
     std::vector<uchar> strip;
 
-    Decoder()
-    {
-        cinfo.err = jpeg_std_error(&err.base);
-        err.base.error_exit = OnError;
-        err.base.emit_message = OnMessage;
-    }
+    Decoder() { cinfo.err = UseJpegErrors(err); }
     ~Decoder() { jpeg_destroy_decompress(&cinfo); } // harmless on one never created
     Decoder(const Decoder &) = delete;
     Decoder &operator=(const Decoder &) = delete;
@@ -139,29 +92,6 @@ void ReadSavedMarkers(Session &s)
         if (m->marker == JPEG_APP0 + 2 && payload.startsWith(QByteArray("ICC_PROFILE\0", 12)))
             s.result.profileBroken = true; // until the pieces are put together below
     }
-}
-
-// Blocks the Huffman coder must spend at least one bit on: a file shorter than that cannot hold
-// the picture it claims, whatever it holds.
-qint64 MinimumBlocks(const jpeg_decompress_struct &cinfo)
-{
-    qint64 blocks = 0;
-    for (int i = 0; i < cinfo.num_components; ++i)
-        blocks += qint64{cinfo.comp_info[i].width_in_blocks} * cinfo.comp_info[i].height_in_blocks;
-    return blocks;
-}
-
-// The coefficients of every block, which the decoder holds for a multi-scan (progressive) file.
-qint64 CoefficientBytes(const jpeg_decompress_struct &cinfo)
-{
-    qint64 bytes = 0;
-    for (int i = 0; i < cinfo.num_components; ++i) {
-        const jpeg_component_info &c = cinfo.comp_info[i];
-        const qint64 w = (c.width_in_blocks + c.h_samp_factor - 1) / c.h_samp_factor * c.h_samp_factor;
-        const qint64 h = (c.height_in_blocks + c.v_samp_factor - 1) / c.v_samp_factor * c.v_samp_factor;
-        bytes += w * h * qint64{sizeof(JBLOCK)};
-    }
-    return bytes;
 }
 
 // Puts the profile's pieces together; jpeg_read_icc_profile warns, never stops, on a bad piece.
@@ -261,7 +191,8 @@ bool DecodeBottom(Session &s, const QByteArray &bytes)
     if (setjmp(s.bottom.err.jump))
         return false;
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+    UseMemorySource(&cinfo, s.bottom.source, reinterpret_cast<const unsigned char *>(bytes.constData()),
+                    std::size_t(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_BGRX;
     cinfo.mem->max_memory_to_use = s.decoderMemory;
@@ -320,7 +251,8 @@ bool Decode(Session &s, const QByteArray &bytes, int threads)
     if (setjmp(s.top.err.jump))
         return false;
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+    UseMemorySource(&cinfo, s.top.source, reinterpret_cast<const unsigned char *>(bytes.constData()),
+                    std::size_t(bytes.size()));
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
@@ -328,7 +260,7 @@ bool Decode(Session &s, const QByteArray &bytes, int threads)
     if (s.result.profileBroken)
         ReadIccProfile(s);
 
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const bool cmyk = IsCmykJpeg(cinfo);
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     const int width = int(cinfo.image_width), height = int(cinfo.image_height);
     const bool turned = s.orientation >= 5;
@@ -336,14 +268,10 @@ bool Decode(Session &s, const QByteArray &bytes, int threads)
     s.result.picture.declaredSize = upright;
     const qint64 pictureBytes = qint64{width} * height * 4;
     const qint64 stripBytes = s.orientation == 1 ? 0 : qint64{width} * 4 * kStripRows;
-    const qint64 coefficients = jpeg_has_multiple_scans(&cinfo) ? CoefficientBytes(cinfo) : 0;
-    if (pictureBytes + stripBytes + coefficients > s.memoryLimit) {
-        s.result.picture.problem = LoadProblem::TooLarge;
-        return false;
-    }
-    if (!cinfo.arith_code && qint64{bytes.size()} * 8 < MinimumBlocks(cinfo)) {
-        s.top.err.damaged = true;
-        return false;
+    switch (CheckJpegHeader(cinfo, bytes.size(), s.memoryLimit, pictureBytes + stripBytes)) {
+    case JpegVerdict::Fine: break;
+    case JpegVerdict::TooLarge: s.result.picture.problem = LoadProblem::TooLarge; return false;
+    default: s.top.err.damaged = true; return false;
     }
     // The decoder's own buffers may use what the picture leaves; beyond that it stops with an error.
     s.decoderMemory = long(s.memoryLimit - pictureBytes - stripBytes);
@@ -375,16 +303,12 @@ bool Decode(Session &s, const QByteArray &bytes, int threads)
     return true;
 }
 
-LoadProblem FailureProblem(const ErrorManager &err)
+LoadProblem FailureProblem(const JpegErrors &err)
 {
-    if (err.damaged)
-        return LoadProblem::Damaged;
-    switch (err.error) {
-    case JERR_NO_SOI: return LoadProblem::NotAPicture;
-    case JERR_OUT_OF_MEMORY:
-    case JERR_NO_BACKING_STORE:
-    case JERR_IMAGE_TOO_BIG:
-    case JERR_WIDTH_OVERFLOW: return LoadProblem::TooLarge;
+    switch (JpegFailure(err)) {
+    case JpegVerdict::NotJpeg: return LoadProblem::NotAPicture;
+    case JpegVerdict::TooLarge: return LoadProblem::TooLarge;
+    case JpegVerdict::Unreadable: return LoadProblem::Unreadable;
     default: return LoadProblem::Damaged;
     }
 }

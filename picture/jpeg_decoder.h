@@ -18,9 +18,10 @@ struct DecodedJpeg {
 
 // CMYK and YCCK files go to sRGB through their embedded CMYK profile when Little CMS can use it,
 // otherwise by the plain ink formula.
-// Damaged: the data ends early or is corrupt where the decoder would have to invent pixels (a cut
-// scan, a cut with an end marker in a comment, a tiny file claiming a huge picture). Harmless
-// warnings (stray bytes before a marker) and any data after the end marker are accepted.
+// Judged as every JPEG path judges (io/jpeg_setup.h), so the batch and `velmora apply` give the same
+// verdict. Damaged: the data ends early or is corrupt where the decoder would have to invent pixels
+// (a cut scan, a cut with an end marker in a comment, a tiny file claiming a picture it cannot hold).
+// Harmless warnings (stray bytes before a marker) and any data after the end marker are accepted.
 // TooLarge: the picture and the decoder's own full-size buffers exceed memoryLimitBytes; refused
 // before they are allocated.
 // With two threads or more, a large baseline photo is decoded by two decoders at once, one from the

@@ -8,8 +8,10 @@
 
 namespace velmora {
 
-// The picture as a baseline JPEG at `quality` (1–100) with 4:4:4 chroma, tagged with `iccProfile`
-// when one is given; nothing when the encoder fails.
-std::optional<QByteArray> EncodeJpeg(const QImage &image, int quality, const QByteArray &iccProfile);
+// The picture as a JPEG written the one way every path writes them (see io/jpeg_setup.h) at
+// `quality` (1–100), tagged with `iccProfile` when one is given, with the density of `original`
+// when that is a JPEG that states one; nothing when the encoder fails.
+std::optional<QByteArray> EncodeJpeg(const QImage &image, int quality, const QByteArray &iccProfile,
+                                     const QByteArray &original = {});
 
 } // namespace velmora

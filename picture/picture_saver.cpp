@@ -50,7 +50,9 @@ std::optional<QByteArray> EncodeWithQt(const QImage &source, const char *format,
     return bytes;
 }
 
-std::optional<QByteArray> Encode(const QImage &image, PictureFormat format, const SaveOptions &options)
+// A JPEG takes its density from `original` when that is a JPEG stating one.
+std::optional<QByteArray> Encode(const QImage &image, PictureFormat format, const SaveOptions &options,
+                                 const QByteArray &original)
 {
     switch (format) {
     case PictureFormat::Png:
@@ -61,7 +63,7 @@ std::optional<QByteArray> Encode(const QImage &image, PictureFormat format, cons
         // Qt's WebP writer encodes losslessly at quality 100.
         return EncodeWithQt(image, "webp", options.webpLossless ? 100 : std::clamp(options.webpQuality, 1, 99), -1);
     case PictureFormat::Jpeg:
-        return EncodeJpeg(image, options.jpegQuality, SrgbProfile());
+        return EncodeJpeg(image, options.jpegQuality, SrgbProfile(), original);
     case PictureFormat::Bmp: // written row by row, not encoded whole
     case PictureFormat::Gif:
     case PictureFormat::Ico:
@@ -78,24 +80,22 @@ bool TooLargeFor(PictureFormat format, QSize size)
 
 SaveOutcome OutcomeOf(const AtomicOutput &file) { return SaveOutcomeOf(file.error(), file.systemError()); }
 
-SaveOutcome WriteWhole(const QByteArray &bytes, const QString &path, OutputPolicy policy)
+SaveOutcome WriteWhole(const QByteArray &bytes, const QByteArray &localName, OutputPolicy policy)
 {
-    AtomicOutput file(QFile::encodeName(path).toStdString(), policy);
+    AtomicOutput file(localName.toStdString(), policy);
     if (file.append(bytes.constData(), static_cast<std::size_t>(bytes.size())))
         file.commit();
     return OutcomeOf(file);
 }
 
-} // namespace
-
-SaveOutcome SaveBitmap(const QImage &source, const QString &path, OutputPolicy policy)
+SaveOutcome SaveBitmapTo(const QImage &source, const QByteArray &localName, OutputPolicy policy)
 {
     const QImage image = Opaque32(source);
     const std::optional<BitmapLayout> layout = LayOutBitmap(image.width(), image.height());
     if (!layout)
         return {SaveProblem::TooLargeForFormat};
 
-    AtomicOutput file(QFile::encodeName(path).toStdString(), policy);
+    AtomicOutput file(localName.toStdString(), policy);
     const auto header = BitmapHeader(*layout);
     if (!file.append(header.data(), header.size()))
         return OutcomeOf(file);
@@ -117,19 +117,28 @@ SaveOutcome SaveBitmap(const QImage &source, const QString &path, OutputPolicy p
     return OutcomeOf(file);
 }
 
-SaveOutcome SavePicture(const SaveRequest &request)
+} // namespace
+
+SaveOutcome SaveBitmap(const QImage &image, const QString &path, OutputPolicy policy)
+{
+    return SaveBitmapTo(image, QFile::encodeName(path), policy);
+}
+
+SaveOutcome SavePicture(const SaveRequest &request) { return SavePicture(request, QFile::encodeName(request.path)); }
+
+SaveOutcome SavePicture(const SaveRequest &request, const QByteArray &localPath)
 {
     if (request.format == PictureFormat::Bmp)
-        return SaveBitmap(request.image, request.path, request.policy);
+        return SaveBitmapTo(request.image, localPath, request.policy);
     if (request.image.isNull())
         return {SaveProblem::EncodeFailed};
     if (TooLargeFor(request.format, request.image.size()))
         return {SaveProblem::TooLargeForFormat};
-    const std::optional<QByteArray> encoded = Encode(request.image, request.format, request.options);
+    const std::optional<QByteArray> encoded = Encode(request.image, request.format, request.options, request.original);
     if (!encoded)
         return {SaveProblem::EncodeFailed};
     const CopiedMetadata withMetadata = CopyMetadata(request.original, *encoded, request.image.size());
-    SaveOutcome outcome = WriteWhole(withMetadata.bytes, request.path, request.policy);
+    SaveOutcome outcome = WriteWhole(withMetadata.bytes, localPath, request.policy);
     outcome.cameraDataDropped = outcome.ok() && withMetadata.dropped;
     return outcome;
 }

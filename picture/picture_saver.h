@@ -23,6 +23,8 @@ struct SaveRequest {
 // The file appears in place only once it is whole and on disk, so a failed save leaves any earlier
 // file intact and a reported success survives a power cut.
 SaveOutcome SavePicture(const SaveRequest &request);
+// The same to a file named by its bytes as the system knows them (any encoding); request.path is unused.
+SaveOutcome SavePicture(const SaveRequest &request, const QByteArray &localPath);
 
 // A 24-bit uncompressed bottom-up bitmap, written the same way.
 SaveOutcome SaveBitmap(const QImage &image, const QString &path,

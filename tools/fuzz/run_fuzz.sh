@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Velmora — fuzzes the bitmap, 8- and 16-bit TIFF and 16-bit PNG decoders and the GIF check under
-# AddressSanitizer and UndefinedBehaviorSanitizer for a bounded time (default 120 s):
+# AddressSanitizer and UndefinedBehaviorSanitizer for a bounded time (default 120 s), then the two
+# JPEG paths against each other for as long again:
 # ./tools/fuzz/run_fuzz.sh [seconds]
 # Needs clang (its libFuzzer runtime), ImageMagick for the seed files and icc-profiles-free for one.
 set -euo pipefail
@@ -70,3 +71,34 @@ PY
 # ...then libFuzzer's own mutations for the time given.
 "$out/fuzz_decoders" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 \
     -print_final_stats=1 "$out/corpus"
+
+# The window's JPEG decoder and the banded path must reach the same verdict on every input.
+mkdir -p "$out/jpeg" "$out/jpeg-variants"
+convert -size 48x40 gradient:red-blue +noise Random -quality 80 "$out/jpeg/baseline.jpg"
+convert "$out/jpeg/baseline.jpg" -sampling-factor 1x1 -quality 95 "$out/jpeg/full.jpg"
+convert "$out/jpeg/baseline.jpg" -interlace JPEG "$out/jpeg/progressive.jpg"
+jpegtran -arithmetic -outfile "$out/jpeg/arithmetic.jpg" "$out/jpeg/baseline.jpg"
+jpegtran -restart 1 -outfile "$out/jpeg/restart.jpg" "$out/jpeg/baseline.jpg"
+cp tests/data/*.jpg "$out/jpeg/"
+jpeg_sources=(io/jpeg_setup.cpp io/banded_jpeg.cpp io/input_file.cpp io/atomic_output.cpp io/background_flush.cpp
+              io/band_pipe.cpp io/bitmap_rows.cpp io/exif_orientation.cpp io/row_split.cpp core/gain_table.cpp
+              core/wide_map_row.cpp picture/jpeg_decoder.cpp picture/cmyk_profile.cpp picture/picture_memory.cpp)
+clang++ "${flags[@]}" $(pkg-config --cflags Qt6Gui lcms2 libjpeg) tools/fuzz/fuzz_jpeg_paths.cpp "${jpeg_sources[@]}" \
+    $(pkg-config --libs Qt6Gui lcms2 libjpeg) -lpthread -o "$out/fuzz_jpeg_paths"
+python3 - "$out/jpeg" "$out/jpeg-variants" <<'PY'
+import os, sys
+src, dst = sys.argv[1], sys.argv[2]
+n = 0
+for name in sorted(os.listdir(src)):
+    data = open(os.path.join(src, name), 'rb').read()
+    if len(data) > 4096:
+        continue
+    for i in range(len(data)):
+        for b in (0, 0xFF, data[i] ^ 0xFF):
+            open(os.path.join(dst, '%06d' % n), 'wb').write(data[:i] + bytes([b]) + data[i + 1:])
+            n += 1
+print('jpeg variants:', n)
+PY
+"$out/fuzz_jpeg_paths" -runs=0 "$out/jpeg-variants" 2>&1 | tail -3
+"$out/fuzz_jpeg_paths" -max_total_time="$seconds" -max_len=8192 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$out/jpeg"

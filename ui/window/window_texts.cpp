@@ -107,6 +107,7 @@ QString LoadProblemText(LoadProblem problem, QSize declared, qint64 limitMB)
     case LoadProblem::Missing: return QStringLiteral("文件不存在或无法读取");
     case LoadProblem::NotAFile: return QStringLiteral("不是普通文件（可能是文件夹、管道或设备）");
     case LoadProblem::Unreadable: return QStringLiteral("读取文件时出错");
+    case LoadProblem::NoResources: return QStringLiteral("打开的文件太多或内存不足，请关闭一些文件或程序后再试");
     case LoadProblem::NotAPicture: return QStringLiteral("不是可识别的图片格式");
     case LoadProblem::Damaged: return QStringLiteral("图片数据已损坏或不完整");
     case LoadProblem::TooLarge:
