@@ -11,21 +11,6 @@ namespace velmora {
 
 namespace {
 
-FileFailure LoadFailure(LoadProblem problem)
-{
-    switch (problem) {
-    case LoadProblem::None: return FileFailure::None;
-    case LoadProblem::Missing: return FileFailure::Missing;
-    case LoadProblem::NotAFile: return FileFailure::NotAFile;
-    case LoadProblem::NoResources: return FileFailure::NoResources;
-    case LoadProblem::NotAPicture: return FileFailure::NotAPicture;
-    case LoadProblem::Damaged: return FileFailure::Damaged;
-    case LoadProblem::TooLarge: return FileFailure::TooLarge;
-    case LoadProblem::Unreadable: break;
-    }
-    return FileFailure::Unreadable;
-}
-
 FileFailure SaveFailure(const SaveOutcome &outcome)
 {
     switch (outcome.problem) {
@@ -58,6 +43,21 @@ QImage Opaque(QImage picture)
 }
 
 } // namespace
+
+FileFailure LoadFailure(LoadProblem problem)
+{
+    switch (problem) {
+    case LoadProblem::None: return FileFailure::None;
+    case LoadProblem::Missing: return FileFailure::Missing;
+    case LoadProblem::NotAFile: return FileFailure::NotAFile;
+    case LoadProblem::NoResources: return FileFailure::NoResources;
+    case LoadProblem::NotAPicture: return FileFailure::NotAPicture;
+    case LoadProblem::Damaged: return FileFailure::Damaged;
+    case LoadProblem::TooLarge: return FileFailure::TooLarge;
+    case LoadProblem::Unreadable: break;
+    }
+    return FileFailure::Unreadable;
+}
 
 FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
                                 PictureFormat format, int quality, bool replace, int threads)
