@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 
+#include "io/file_names.h"
 #include "picture/memory_budget.h"
 #include "picture/picture_loader.h"
 
@@ -22,24 +23,6 @@ namespace velmora {
 namespace {
 
 const std::string kDefaultFolder = "已校正";
-
-std::string FolderOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string StemOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name;
-}
 
 bool MakeFolders(const std::string &folder)
 {

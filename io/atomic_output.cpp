@@ -2,6 +2,7 @@
 #include "io/atomic_output.h"
 
 #include "io/background_flush.h"
+#include "io/file_names.h"
 
 #include <atomic>
 #include <cerrno>
@@ -30,20 +31,6 @@ namespace {
 constexpr long long kWritebackEvery = 8LL << 20; // bytes between asking the disk to catch up
 constexpr char kHiddenPrefix[] = ".velmora-part-";
 constexpr int kMostLinks = 40; // as the system itself gives up on a chain of links
-
-std::string FolderOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The file a chain of links ends at (the path itself when it is no link). A link's relative target
 // is read from the link's own folder, as the system reads it.
