@@ -289,8 +289,10 @@ Problem DecodeRows(const Bytes &b, const Layout &l, QImage &image)
 }
 
 // Run-length pixels: counted runs, literal runs, jumps, ends of line and the end of the
-// picture. Runs or jumps past the picture are damage; so is data that stops before the end
-// mark while pixels are still missing. Jumped-over pixels take colour 0.
+// picture. Common writers run a row on to its padded width (124 pixels for 123), so pixels past a
+// row's end are dropped, as other readers do; runs past the last row, jumps past the picture, and
+// data that stops before the end mark while pixels are still missing are damage. Jumped-over
+// pixels take colour 0.
 class RunLengthDecoder {
 public:
     RunLengthDecoder(const Bytes &b, const Layout &l, QImage &image) : m_b(b), m_l(l), m_image(image) {}
@@ -304,7 +306,7 @@ public:
             const uchar value = m_b.data[pos + 1];
             pos += 2;
             if (count > 0) {
-                if (!fits(count))
+                if (!inPicture())
                     return LoadProblem::Damaged;
                 for (int i = 0; i < count; ++i)
                     put(m_l.bits == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 0x0F));
@@ -325,7 +327,7 @@ public:
                 const qint64 bytes = m_l.bits == 8 ? value : (value + 1) / 2;
                 if (!m_b.has(pos, bytes))
                     break;
-                if (!fits(value))
+                if (!inPicture())
                     return LoadProblem::Damaged;
                 for (int i = 0; i < value; ++i) {
                     const uchar v = m_b.data[pos + (m_l.bits == 8 ? i : i / 2)];
@@ -339,8 +341,14 @@ public:
     }
 
 private:
-    bool fits(int count) const { return m_y < m_l.height && m_x + count <= m_l.width; }
-    void put(int index) { ImageRow(m_image, m_l, m_y)[m_x++] = m_l.palette[index]; }
+    // Pixels after the last row can only come from damage.
+    bool inPicture() const { return m_y < m_l.height; }
+    void put(int index)
+    {
+        if (m_x < m_l.width)
+            ImageRow(m_image, m_l, m_y)[m_x] = m_l.palette[index];
+        ++m_x;
+    }
 
     const Bytes &m_b;
     const Layout &m_l;
