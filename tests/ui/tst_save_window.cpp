@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "support/image_compare.h"
+#include "support/tools.h"
 #include "support/window_rig.h"
 #include "ui/dialogs/save_options_dialog.h"
 #include "picture/process_setup.h"
@@ -42,12 +43,10 @@ void StartSave(fakes::WindowRig &w, const QString &path)
     w.button("保存")->click();
 }
 
+// The program's output, trimmed, as the comparisons below want it.
 QString Run(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return QString::fromUtf8(fakes::RunProgram(program, arguments, QByteArray(), 30000).out).trimmed();
 }
 
 // Accepts the next modal dialog once `change` has set its controls.
