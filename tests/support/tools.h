@@ -62,6 +62,8 @@ inline Ran RunProgram(const QString &program, const QStringList &arguments, cons
         process.kill();
         process.waitForFinished();
         ran.err = process.readAllStandardError();
+        if (!ran.timedOut) // it never started: say so, so that no caller takes the silence for success
+            ran.err += process.errorString().toUtf8();
         return ran;
     }
     ran.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
