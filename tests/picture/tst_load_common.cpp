@@ -1,7 +1,8 @@
-// Velmora tests — the loader's verdict on files in general: what is not a file, a file rewritten while it loads, the
-// memory limit, colour profiles in every format, 16-bit samples rounded, reloads, names and the file's bytes kept. Fixtures are made here; pixels are checked against ImageMagick's
-// decoding of the same file or a model made from the samples written, never against our own earlier
-// output.
+// Velmora tests — the loader's verdict on files in general: what is not a file, a file rewritten while
+// it loads, the memory limit, colour profiles in every format, 16-bit samples rounded, reloads, names in
+// any encoding and the file's bytes kept. Fixtures are made here; pixels are checked against
+// ImageMagick's decoding of the same file or a model made from the samples written, never against our
+// own earlier output.
 #include <QtTest>
 
 #include "support/files.h"
@@ -26,7 +27,6 @@
 #include <QColorSpace>
 #include <QImageReader>
 
-#include "picture/jpeg_decoder.h"
 #include "picture/picture_loader.h"
 #include "picture/process_setup.h"
 #include "ui/desktop/startup.h"

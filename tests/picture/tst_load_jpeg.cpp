@@ -1,7 +1,7 @@
-// Velmora tests — loading JPEGs: cut and damaged files, the EXIF turn, two decoders sharing one photo, CMYK
-// with and without its press's profile. Fixtures are made here; pixels are checked against ImageMagick's
-// decoding of the same file or a model made from the samples written, never against our own earlier
-// output.
+// Velmora tests — loading JPEGs: cut and damaged files, the EXIF turn, two decoders sharing one photo,
+// CMYK with and without its press's profile. Fixtures are made here; pixels are checked against
+// ImageMagick's decoding of the same file or a model made from the samples written, never against our
+// own earlier output.
 #include <QtTest>
 
 #include "support/files.h"
@@ -11,15 +11,8 @@
 #include "support/tools.h"
 
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <future>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QColorSpace>
 #include <QImageReader>

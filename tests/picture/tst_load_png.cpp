@@ -1,5 +1,5 @@
-// Velmora tests — loading 16-bit PNGs: every colour type plain and interlaced, cut and damaged files, colour
-// chunks other than a profile. Fixtures are made here; pixels are checked against ImageMagick's
+// Velmora tests — loading 16-bit PNGs: every colour type plain and interlaced, cut and damaged files,
+// colour chunks other than a profile. Fixtures are made here; pixels are checked against ImageMagick's
 // decoding of the same file or a model made from the samples written, never against our own earlier
 // output.
 #include <QtTest>
@@ -11,20 +11,12 @@
 #include "support/tools.h"
 
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <future>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QColorSpace>
 #include <QImageReader>
 
-#include "picture/jpeg_decoder.h"
 #include "picture/picture_loader.h"
 #include "picture/process_setup.h"
 #include "ui/desktop/startup.h"

@@ -1,6 +1,6 @@
-// Velmora tests — loading TIFFs of 8 and 16 bits in every layout, and cut or broken ones. Fixtures are made here; pixels are checked against ImageMagick's
-// decoding of the same file or a model made from the samples written, never against our own earlier
-// output.
+// Velmora tests — loading TIFFs of 8 and 16 bits in every layout, and cut or broken ones. Fixtures are
+// made here; pixels are checked against ImageMagick's decoding of the same file or a model made from the
+// samples written, never against our own earlier output.
 #include <QtTest>
 
 #include "support/files.h"
@@ -10,20 +10,12 @@
 #include "support/tools.h"
 
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <future>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QColorSpace>
 #include <QImageReader>
 
-#include "picture/jpeg_decoder.h"
 #include "picture/picture_loader.h"
 #include "picture/process_setup.h"
 #include "ui/desktop/startup.h"
