@@ -11,6 +11,8 @@
 #include <QtEndian>
 
 #include "support/file_size_limit.h"
+#include "support/files.h"
+#include "support/tools.h"
 #include "support/window_rig.h"
 #include "batch/batch_files.h"
 #include "picture/process_setup.h"
@@ -29,21 +31,14 @@ struct Ran {
 // No display and no platform plugin asked for: the command must not need one.
 Ran Apply(const QStringList &arguments, const QStringList &locale = {"LANG=C"}, const QString &program = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES", "LANG"})
-        env.remove(QString::fromLatin1(name));
-    for (const QString &setting : locale)
-        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    if (program.isEmpty())
-        process.start(QStringLiteral(VELMORA_BINARY), QStringList{"apply"} + arguments);
-    else
-        process.start(program, arguments);
-    if (!process.waitForFinished(120000))
+    const fakes::Environment environment{
+        {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES", "LANG"}, locale};
+    const fakes::Ran ran = program.isEmpty()
+                               ? fakes::RunVelmora(QStringList{"apply"} + arguments, environment)
+                               : fakes::RunProgram(program, arguments, QByteArray(), 120000, environment);
+    if (ran.timedOut)
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return {ran.exit, QString::fromUtf8(ran.out), QString::fromUtf8(ran.err)};
 }
 
 // Photo-like: smooth light, noise, odd sizes. Dark enough that gains near 1 clamp only a little.
@@ -75,20 +70,13 @@ QString WriteJpeg(const QString &path, const QImage &image, bool progressive = f
 // Decoded by ImageMagick, not by us: 8-bit RGB triples, top row first.
 QByteArray Decoded(const QString &path, bool autoOrient = false, QSize *size = nullptr)
 {
-    QProcess magick;
     QStringList args{path};
     if (autoOrient)
         args << "-auto-orient";
-    magick.start("convert", args << "-depth" << "8" << "rgb:-");
-    magick.waitForFinished(60000);
-    if (size) {
-        QProcess identify;
-        identify.start("identify", {"-format", "%w %h", path});
-        identify.waitForFinished(60000);
-        const QStringList wh = QString::fromLatin1(identify.readAllStandardOutput()).split(' ');
-        *size = autoOrient && size->isValid() ? *size : QSize(wh.value(0).toInt(), wh.value(1).toInt());
-    }
-    return magick.readAllStandardOutput();
+    const QByteArray rgb = fakes::ImageMagick(args << "-depth" << "8" << "rgb:-", QByteArray(), 60000);
+    if (size)
+        *size = autoOrient && size->isValid() ? *size : fakes::IdentifiedSize(path);
+    return rgb;
 }
 
 // The correction as stated: v' = clamp(floor(g × v) + v, 0, 255), the gain a float, the product a double.
@@ -117,12 +105,6 @@ QString FirstDifference(const QByteArray &a, const QByteArray &e, int tolerance 
     return {};
 }
 
-QByteArray Bytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A grey 16-bit PNG, every sample `value`, written by Python's zlib: a few hundred kilobytes of file
 // that claim width × height pixels.
 bool WriteGreyPng16(const QString &path, int width, int height, int value)
@@ -134,10 +116,10 @@ c = zlib.compressobj(9); row = b'\0' + struct.pack('>H', v) * w
 data = b''.join(c.compress(row) for _ in range(h)) + c.flush()
 open(sys.argv[1], 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 16, 0, 0, 0, 0))
                               + chunk(b'IDAT', data) + chunk(b'IEND', b'')))";
-    QProcess python;
-    python.start("python3", {"-c", QString::fromLatin1(kScript), path, QString::number(width), QString::number(height),
-                             QString::number(value)});
-    return python.waitForFinished(120000) && python.exitCode() == 0;
+    return fakes::RunPython(QString::fromLatin1(kScript), {path, QString::number(width), QString::number(height),
+                                                          QString::number(value)},
+                            120000)
+        .ok();
 }
 
 QStringList HiddenFiles(const QString &folder)
@@ -255,9 +237,9 @@ void TestApplyCommand::windowAndCommandLineWriteTheSameBitmap()
     const QString target = QStringLiteral("%1,%2,%3").arg(t.red).arg(t.green).arg(t.blue);
     const Ran ran = Apply({"--reference", reference, "--target", target, "--format", "bmp", "--out", dir.path(), input});
     QVERIFY2(ran.exit == 0, qPrintable(ran.err));
-    const QByteArray window = Bytes(dir.filePath("window.bmp"));
+    const QByteArray window = fakes::Read(dir.filePath("window.bmp"));
     QVERIFY(window.size() > 54);
-    QVERIFY(window == Bytes(dir.filePath("photo.bmp")));
+    QVERIFY(window == fakes::Read(dir.filePath("photo.bmp")));
 }
 
 // JPEG to JPEG in bands: 4:4:4 at the quality asked, every marker of the camera kept, pixels close
@@ -298,8 +280,8 @@ void TestApplyCommand::correctionFileGivesTheSameOutput()
     // 200,150,120 against 120,100,80: differences 80,50,40 over a brightness of 56 + 100.
     QCOMPARE(Apply({"--reference", "200,150,120", "--target", "120,100,80", "--format", "bmp", "--out",
                     dir.filePath("b"), input}).exit, 0);
-    QVERIFY(Bytes(dir.filePath("a/photo.bmp")).size() > 54);
-    QVERIFY(Bytes(dir.filePath("a/photo.bmp")) == Bytes(dir.filePath("b/photo.bmp")));
+    QVERIFY(fakes::Read(dir.filePath("a/photo.bmp")).size() > 54);
+    QVERIFY(fakes::Read(dir.filePath("a/photo.bmp")) == fakes::Read(dir.filePath("b/photo.bmp")));
 
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write("[velmora correction]\nversion=7\ngains=1,2,3\n");
@@ -424,9 +406,9 @@ void TestApplyCommand::oneThreadOrTwoWriteTheSameFile()
                                dir.filePath(jobs), input});
         QVERIFY2(ran.exit == 0, qPrintable(ran.err));
     }
-    const QByteArray one = Bytes(dir.filePath("1/photo." + format));
+    const QByteArray one = fakes::Read(dir.filePath("1/photo." + format));
     QVERIFY(one.size() > 100000);
-    QVERIFY(one == Bytes(dir.filePath("2/photo." + format)));
+    QVERIFY(one == fakes::Read(dir.filePath("2/photo." + format)));
 }
 
 // An output is never written over without --overwrite, and a photo is never written over at all.
@@ -434,25 +416,25 @@ void TestApplyCommand::existingOutputsAndInputsAreKept()
 {
     QTemporaryDir dir;
     const QString input = WriteJpeg(dir.filePath("photo.jpg"), Photo(64, 48, 6));
-    const QByteArray original = Bytes(input);
+    const QByteArray original = fakes::Read(input);
     QCOMPARE(Apply({"--gains", "0.1,0.1,0.1", input}).exit, 0);
     const QString output = dir.filePath("已校正/photo.jpg");
-    const QByteArray first = Bytes(output);
+    const QByteArray first = fakes::Read(output);
 
     const Ran again = Apply({"--gains", "0.3,0.3,0.3", input});
     QCOMPARE(again.exit, 1);
     QVERIFY2(again.err.contains("output file exists"), qPrintable(again.err));
-    QVERIFY(Bytes(output) == first);
+    QVERIFY(fakes::Read(output) == first);
     QVERIFY(again.out.contains("corrected 0 of 1 photos, 1 failed"));
 
     QCOMPARE(Apply({"--gains", "0.3,0.3,0.3", "--overwrite", input}).exit, 0);
-    QVERIFY(Bytes(output) != first);
+    QVERIFY(fakes::Read(output) != first);
 
     for (const QStringList &into : {QStringList{"--out", dir.path()}, QStringList{"--out", dir.path(), "--overwrite"}}) {
         const Ran self = Apply(QStringList{"--gains", "0.3,0.3,0.3"} + into + QStringList{input});
         QCOMPARE(self.exit, 1);
         QVERIFY2(self.err.contains("would replace the photo"), qPrintable(self.err));
-        QVERIFY(Bytes(input) == original);
+        QVERIFY(fakes::Read(input) == original);
     }
     // Two photos that would write one file: the first is written, the second is not.
     QVERIFY(QDir().mkdir(dir.filePath("other")));
@@ -475,7 +457,7 @@ void TestApplyCommand::damagedPhotosFailAloneAndLeaveNothing()
     QFETCH(QString, jobs);
     QTemporaryDir dir;
     const QString good = WriteJpeg(dir.filePath("good.jpg"), Photo(800, 1600, 8));
-    const QByteArray whole = Bytes(good);
+    const QByteArray whole = fakes::Read(good);
     QFile cut(dir.filePath("cut.jpg"));
     QVERIFY(cut.open(QIODevice::WriteOnly));
     cut.write(whole.left(whole.size() / 2));
@@ -555,9 +537,9 @@ void TestApplyCommand::parallelAcrossMachinesEqualsPlainRun()
     QVERIFY2(spread.exit == 0, qPrintable(spread.err));
     for (int i = 0; i < 4; ++i) {
         const QString name = QStringLiteral("/photo%1.bmp").arg(i);
-        const QByteArray a = Bytes(dir.filePath("plain") + name);
+        const QByteArray a = fakes::Read(dir.filePath("plain") + name);
         QVERIFY(a.size() > 54);
-        QVERIFY(a == Bytes(dir.filePath("spread") + name));
+        QVERIFY(a == fakes::Read(dir.filePath("spread") + name));
     }
 }
 

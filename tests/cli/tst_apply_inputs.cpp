@@ -19,6 +19,7 @@
 #include "picture/picture_saver.h"
 #include "picture/process_setup.h"
 #include "support/files.h"
+#include "support/tools.h"
 
 extern char **environ;
 
@@ -65,18 +66,11 @@ Ran ApplyRaw(const QList<QByteArray> &arguments)
 // With a time limit: a run that hangs fails the test instead of holding it.
 Ran Apply(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
-        env.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(env);
-    process.start(VELMORA_BINARY, QStringList{"apply"} + arguments);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
+    const fakes::Ran ran =
+        fakes::RunVelmora(QStringList{"apply"} + arguments, {{"LC_ALL", "LC_MESSAGES", "LANG"}, {}}, 60000);
+    if (ran.timedOut)
         return {-2, "timed out"};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardError()};
+    return {ran.exit, ran.err};
 }
 
 QImage Photo(int width, int height)
@@ -170,10 +164,7 @@ void TestApplyInputs::namesThatAreNotUtf8()
     // Read by ImageMagick under a plain name: the whole picture is there.
     const QString copy = dir.filePath("copy." + format);
     QVERIFY(::link(output.constData(), QFile::encodeName(copy).constData()) == 0);
-    QProcess identify;
-    identify.start("identify", {"-format", "%w %h", copy});
-    QVERIFY(identify.waitForFinished(60000));
-    QCOMPARE(identify.readAllStandardOutput(), QByteArray("80 60"));
+    QCOMPARE(fakes::IdentifiedSize(copy), QSize(80, 60));
 }
 
 // The window's 保存 and `velmora apply` encode the same pixels with the same settings the same way:
@@ -183,19 +174,15 @@ void TestApplyInputs::windowSaveAndApplyWriteTheSameJpeg()
     QTemporaryDir dir;
     // A photo at 300 dots per inch, tagged sRGB, as the window's own save writes one.
     const QString dense = dir.filePath("dense.jpg");
-    QProcess convert;
     QVERIFY(Photo(333, 217).save(dir.filePath("photo.png")));
-    convert.start("convert", {dir.filePath("photo.png"), "-density", "300", "-units", "PixelsPerInch", dense});
-    QVERIFY(convert.waitForFinished(60000) && convert.exitCode() == 0);
+    QVERIFY(fakes::RunProgram("convert", {dir.filePath("photo.png"), "-density", "300", "-units", "PixelsPerInch", dense}).ok());
     const std::optional<QByteArray> tagged =
         EncodeJpeg(Photo(333, 217), 92, QColorSpace(QColorSpace::SRgb).iccProfile(), Read(dense));
     QVERIFY(tagged);
     const QString input = dir.filePath("photo.jpg");
     QVERIFY(Write(input, *tagged));
-    QProcess exif;
-    exif.start("exiftool", {"-s3", "-XResolution", "-ResolutionUnit", input});
-    QVERIFY(exif.waitForFinished(60000));
-    QCOMPARE(exif.readAllStandardOutput().simplified(), QByteArray("300 inches"));
+    QCOMPARE(fakes::RunProgram("exiftool", {"-s3", "-XResolution", "-ResolutionUnit", input}).out.simplified(),
+             QByteArray("300 inches"));
 
     const LoadedPicture loaded = LoadPicture(QFile::encodeName(input), 1);
     QCOMPARE(loaded.problem, LoadProblem::None);

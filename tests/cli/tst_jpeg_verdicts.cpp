@@ -11,6 +11,7 @@
 #include "picture/picture_loader.h"
 #include "picture/process_setup.h"
 #include "support/files.h"
+#include "support/tools.h"
 
 using namespace velmora;
 using fakes::Read;
@@ -30,26 +31,18 @@ const char *Name(Verdict v)
     return "?";
 }
 
+// Empty when the program succeeds, else its complaint. The command line's English texts: no locale.
 QString Run(const QString &program, const QStringList &arguments, QByteArray *err = nullptr, int *exit = nullptr)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
-        env.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(env); // the command line's English texts
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
+    const fakes::Ran ran =
+        fakes::RunProgram(program, arguments, QByteArray(), 120000, {{"LC_ALL", "LC_MESSAGES", "LANG"}, {}});
+    if (ran.timedOut)
         return QStringLiteral("timed out");
-    }
     if (err)
-        *err = process.readAllStandardError();
+        *err = ran.err;
     if (exit)
-        *exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
-               ? QString()
-               : QString::fromLocal8Bit(process.readAllStandardError());
+        *exit = ran.exit;
+    return ran.ok() ? QString() : QString::fromLocal8Bit(ran.err);
 }
 
 // Smooth light and noise, 640 × 480: big enough that two decoders share it.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "support/files.h"
+#include "support/tools.h"
 #include "batch/batch_files.h"
 #include "picture/picture_saver.h"
 #include "picture/process_setup.h"
@@ -45,13 +46,7 @@ QByteArray PathBytes(const QString &path) { return QFile::encodeName(path); }
 // "64 48" when ImageMagick reads a whole picture there; empty otherwise.
 QString PictureSize(const QString &path)
 {
-    QProcess identify;
-    identify.start(QStringLiteral("identify"), {QStringLiteral("-regard-warnings"), QStringLiteral("-format"),
-                                                QStringLiteral("%w %h"), path});
-    identify.waitForFinished(60000);
-    if (identify.exitStatus() != QProcess::NormalExit || identify.exitCode() != 0)
-        return {};
-    return QString::fromLatin1(identify.readAllStandardOutput()).trimmed();
+    return fakes::Identify(path, QStringLiteral("%w %h"), {QStringLiteral("-regard-warnings")});
 }
 
 bool IsLink(const QString &path)
@@ -129,24 +124,18 @@ struct Ran {
 // The real binary without a display, as nobody when `asNobody` (for the locked folder).
 Ran Apply(const QStringList &arguments, bool asNobody = false, const QStringList &environment = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
-    for (const QString &setting : environment)
-        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    const QStringList command{QStringLiteral(VELMORA_BINARY), QStringLiteral("apply")};
-    if (asNobody && ::geteuid() == 0)
-        process.start(QStringLiteral("setpriv"),
-                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command + arguments);
-    else
-        process.start(command.first(), command.mid(1) + arguments);
-    if (!process.waitForFinished(120000))
+    const fakes::Environment changes{{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"},
+                                     QStringList{"LANG=C"} + environment};
+    const QStringList command = QStringList{QStringLiteral("apply")} + arguments;
+    const fakes::Ran ran =
+        asNobody && ::geteuid() == 0
+            ? fakes::RunProgram(QStringLiteral("setpriv"),
+                                QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", VELMORA_BINARY} + command,
+                                QByteArray(), 120000, changes)
+            : fakes::RunVelmora(command, changes);
+    if (ran.timedOut)
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardError())};
+    return {ran.exit, QString::fromUtf8(ran.err)};
 }
 
 QString Outcome(const Ran &ran)

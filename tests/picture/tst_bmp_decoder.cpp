@@ -3,7 +3,9 @@
 // test itself wrote into the file, or from ImageMagick's decode of the same file.
 #include <QtTest>
 
-#include <QProcess>
+#include "support/files.h"
+#include "support/tools.h"
+
 #include <QtEndian>
 
 #include <cmath>
@@ -260,36 +262,12 @@ QList<QPair<QByteArray, Family>> RunLengthFamilies()
     return out;
 }
 
-// ImageMagick's reading of a file, as 8-bit RGBA rows from the top.
-QImage ImageMagickDecode(const QByteArray &bytes, QSize size)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("x.bmp"));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        return {};
-    f.close();
-    QProcess convert;
-    convert.start(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:-")});
-    if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
-        return {};
-    const QByteArray rgba = convert.readAllStandardOutput();
-    if (rgba.size() != qsizetype(size.width()) * size.height() * 4)
-        return {};
-    return QImage(reinterpret_cast<const uchar *>(rgba.constData()), size.width(), size.height(), QImage::Format_RGBA8888)
-        .convertToFormat(QImage::Format_ARGB32);
-}
-
 // An 8-bit run-length bitmap as ImageMagick writes it, of a gradient with enough colours to need runs
 // and literals.
 QByteArray ImageMagickRunLength(int width, int height)
 {
-    QProcess convert;
-    convert.start(QStringLiteral("convert"), {"-size", QStringLiteral("%1x%2").arg(width).arg(height),
-                                              "gradient:red-blue", "-colors", "200", "-compress", "RLE", "bmp3:-"});
-    if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
-        return {};
-    return convert.readAllStandardOutput();
+    return fakes::ImageMagick({"-size", QStringLiteral("%1x%2").arg(width).arg(height), "gradient:red-blue", "-colors",
+                               "200", "-compress", "RLE", "bmp3:-"});
 }
 
 bool SamePixels(const QImage &a, const QImage &b)
@@ -309,11 +287,7 @@ QString FirstDifference(const QImage &got, const QImage &want)
     return QStringLiteral("format %1, want %2").arg(got.format()).arg(want.format());
 }
 
-QByteArray ReadFixture(const char *name)
-{
-    QFile f(QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray ReadFixture(const char *name) { return fakes::Read(QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name)); }
 
 } // namespace
 
@@ -435,7 +409,7 @@ void TestBmpDecoder::agreesWithImageMagick()
     QVERIFY(!bytes.isEmpty());
     const DecodedPicture got = DecodeBmp(bytes, kLimit);
     QCOMPARE(got.problem, LoadProblem::None);
-    const QImage reference = ImageMagickDecode(bytes, got.image.size());
+    const QImage reference = fakes::DecodedByImageMagickWithAlpha(bytes, got.image.size(), QStringLiteral("x.bmp"));
     QVERIFY2(!reference.isNull(), "ImageMagick's convert did not read the file");
     const QImage ours = got.image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < ours.height(); ++y)

@@ -2,7 +2,8 @@
 // a GIF before that frame's end is caught, whole files and files with more after them pass.
 #include <QtTest>
 
-#include <QProcess>
+#include "support/files.h"
+#include "support/tools.h"
 
 #include "picture/gif_check.h"
 
@@ -10,22 +11,14 @@ using namespace velmora;
 
 namespace {
 
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A GIF made by ImageMagick from its arguments; empty when convert fails.
 QByteArray ImageMagickGif(const QStringList &arguments)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("made.gif"));
-    QProcess convert;
-    convert.start(QStringLiteral("convert"), arguments + QStringList{path});
-    if (!convert.waitForFinished(30000) || convert.exitCode() != 0)
+    if (!fakes::RunProgram(QStringLiteral("convert"), arguments + QStringList{path}, QByteArray(), 30000).ok())
         return {};
-    return ReadFile(path);
+    return fakes::Read(path);
 }
 
 // Packs codes least significant bit first, as GIF does.
@@ -104,7 +97,7 @@ private slots:
 void TestGifCheck::everyCutRefused_data()
 {
     QTest::addColumn<QByteArray>("gif");
-    QTest::newRow("transparent.gif") << ReadFile(QStringLiteral(TEST_DATA_DIR "/transparent.gif"));
+    QTest::newRow("transparent.gif") << fakes::Read(QStringLiteral(TEST_DATA_DIR "/transparent.gif"));
     QTest::newRow("hand-made 8 x 6") << HandMadeGif(8, 6, 48);
     QTest::newRow("hand-made 300 x 2, several blocks") << HandMadeGif(300, 2, 600);
     QTest::newRow("ImageMagick noise, table fills") << ImageMagickGif(
@@ -130,7 +123,7 @@ void TestGifCheck::everyCutRefused()
 // byte 0x40 and the second frame's descriptor starts at 0x49.
 void TestGifCheck::laterFramesDoNotMatter()
 {
-    const QByteArray anim = ReadFile(QStringLiteral(TEST_DATA_DIR "/anim.gif"));
+    const QByteArray anim = fakes::Read(QStringLiteral(TEST_DATA_DIR "/anim.gif"));
     QCOMPARE(anim.size(), 0x63);
     QCOMPARE(anim[0x40], '\0');
     QCOMPARE(anim[0x49], char(0x2C));

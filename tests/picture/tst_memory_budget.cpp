@@ -3,6 +3,8 @@
 // the size its header claims (files made by ImageMagick), without blocking on a FIFO.
 #include <QtTest>
 
+#include "support/tools.h"
+
 #include <atomic>
 #include <random>
 #include <thread>
@@ -18,10 +20,9 @@ namespace {
 // Made by ImageMagick from a gradient of width × height; empty when it failed.
 QString Convert(const QString &path, int width, int height, const QStringList &options)
 {
-    QProcess convert;
-    convert.start("convert", QStringList{"-size", QStringLiteral("%1x%2").arg(width).arg(height), "gradient:red-blue"}
-                                 + options + QStringList{path});
-    return convert.waitForFinished(60000) && convert.exitCode() == 0 ? path : QString();
+    const QStringList arguments = QStringList{"-size", QStringLiteral("%1x%2").arg(width).arg(height), "gradient:red-blue"}
+                                  + options + QStringList{path};
+    return fakes::RunProgram("convert", arguments).ok() ? path : QString();
 }
 
 } // namespace

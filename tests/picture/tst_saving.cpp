@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "support/files.h"
+#include "support/tools.h"
 
 #include "support/file_size_limit.h"
 
@@ -28,9 +29,6 @@ using fakes::Write;
 
 namespace {
 
-// Debian's own Python with PIL; a pyenv shim may stand first in PATH.
-const QString kPython = QStringLiteral("/usr/bin/python3");
-
 // Decodes with PIL: mode, size, the ICC profile's description and the RGB bytes in hex.
 constexpr const char *kDecode = R"(
 import io, json, sys
@@ -42,38 +40,11 @@ print(json.dumps({'format': im.format, 'mode': im.mode, 'width': im.width, 'heig
                   'icc': desc, 'rgb': im.convert('RGB').tobytes().hex()}))
 )";
 
-QJsonObject RunJson(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        qWarning() << program << arguments << process.readAllStandardError();
-        return {};
-    }
-    const QJsonDocument doc = QJsonDocument::fromJson(process.readAllStandardOutput());
-    return doc.isArray() ? doc.array().first().toObject() : doc.object();
-}
-
 QJsonObject DecodeWithPil(const QString &path)
 {
-    return RunJson(kPython, {QStringLiteral("-c"), QString::fromLatin1(kDecode), path});
+    return fakes::JsonOf(fakes::kPython, {QStringLiteral("-c"), QString::fromLatin1(kDecode), path});
 }
 
-// Every tag exiftool finds, numeric values, keyed "Group:Tag".
-QJsonObject ExifTool(const QString &path)
-{
-    return RunJson(QStringLiteral("exiftool"), {QStringLiteral("-j"), QStringLiteral("-n"), QStringLiteral("-G1"),
-                                                QStringLiteral("-a"), path});
-}
-
-bool Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-// A photo-like picture: smooth gradients with some fine detail, every channel different.
 QImage Photo(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -133,13 +104,14 @@ bool MakeCameraJpeg(const QTemporaryDir &dir, const QString &path)
 {
     const QString thumbnail = dir.filePath(QStringLiteral("thumb.jpg"));
     return Photo(64, 48).save(path, "JPEG", 90) && Photo(16, 12).save(thumbnail, "JPEG", 80)
-           && Run(QStringLiteral("exiftool"),
+           && fakes::RunProgram(QStringLiteral("exiftool"),
                   {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-Make=Kestrel"),
                    QStringLiteral("-Model=K-7 Pro"), QStringLiteral("-DateTimeOriginal=2024:05:17 09:41:12"),
                    QStringLiteral("-Orientation#=6"), QStringLiteral("-ColorSpace#=65535"),
                    QStringLiteral("-ExifImageWidth=4000"), QStringLiteral("-ExifImageHeight=3000"),
                    QStringLiteral("-ThumbnailImage<=") + thumbnail, QStringLiteral("-XMP-dc:Title=Harbour at dawn"),
-                   QStringLiteral("-IPTC:Keywords=harbour"), path});
+                   QStringLiteral("-IPTC:Keywords=harbour"), path})
+                  .ok();
 }
 
 // File access as an unprivileged user for the life of the object: root passes every permission
@@ -245,10 +217,7 @@ void TestSaving::jpegWithinCodecError()
                                           QByteArray::fromHex(RgbHex(image)));
     QVERIFY2(largest <= 12, qPrintable(QString::number(largest)));
     // 4:4:4: every component sampled 1×1, as ImageMagick reads the file.
-    QProcess identify;
-    identify.start(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%[jpeg:sampling-factor] %Q"), path});
-    QVERIFY(identify.waitForFinished(30000));
-    QCOMPARE(QString::fromLatin1(identify.readAllStandardOutput()).trimmed(), QStringLiteral("1x1,1x1,1x1 95"));
+    QCOMPARE(fakes::Identify(path, QStringLiteral("%[jpeg:sampling-factor] %Q")), QStringLiteral("1x1,1x1,1x1 95"));
 }
 
 // Lossy WebP at the chosen quality is smaller than lossless and still close to the picture.
@@ -289,7 +258,7 @@ void TestSaving::cameraDataCarriedOver()
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("camera.jpg"));
     QVERIFY(MakeCameraJpeg(dir, source));
-    const QJsonObject before = ExifTool(source);
+    const QJsonObject before = fakes::ExifToolJson(source);
     QVERIFY(before.contains(QLatin1String("IFD1:ThumbnailImage")));
     QCOMPARE(before[QLatin1String("IFD0:Orientation")].toInt(), 6);
 
@@ -299,7 +268,7 @@ void TestSaving::cameraDataCarriedOver()
     QVERIFY(outcome.ok());
     QCOMPARE(outcome.cameraDataDropped, !iptc);
 
-    const QJsonObject after = ExifTool(path);
+    const QJsonObject after = fakes::ExifToolJson(path);
     QVERIFY2(!after.isEmpty(), qPrintable(path));
     QCOMPARE(after[QLatin1String("IFD0:Make")].toString(), QStringLiteral("Kestrel"));
     QCOMPARE(after[QLatin1String("IFD0:Model")].toString(), QStringLiteral("K-7 Pro"));
@@ -329,7 +298,7 @@ void TestSaving::noCameraDataGetsNone()
     const QString path = dir.filePath(QStringLiteral("out.jpg"));
     const SaveOutcome outcome = Save(Photo(20, 10), path, Read(source));
     QVERIFY(outcome.ok() && !outcome.cameraDataDropped);
-    const QJsonObject after = ExifTool(path);
+    const QJsonObject after = fakes::ExifToolJson(path);
     for (auto it = after.begin(); it != after.end(); ++it)
         QVERIFY2(!it.key().startsWith(QLatin1String("IFD0:")) && !it.key().startsWith(QLatin1String("XMP")),
                  qPrintable(it.key()));

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "support/files.h"
+#include "support/tools.h"
 #include "support/window_rig.h"
 #include "ui/dialogs/batch_dialog.h"
 #include "picture/process_setup.h"
@@ -33,23 +35,9 @@ QString WriteJpeg(const QString &path, int width, int height, int seed)
     return path;
 }
 
-QByteArray Bytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 int RunCommandLine(const QStringList &arguments)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("LANG", "C");
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VELMORA_BINARY), QStringList{"apply"} + arguments);
-    process.waitForFinished(60000);
-    return process.exitCode();
+    return fakes::RunVelmora(QStringList{"apply"} + arguments, {{"DISPLAY", "QT_QPA_PLATFORM"}, {"LANG=C"}}, 60000).exit;
 }
 
 template <typename W>
@@ -88,7 +76,7 @@ void TestBatchDialog::lastPassGainsGiveTheCommandLinesBytes()
     const QString second = WriteJpeg(dir.filePath("b.jpg"), 301, 199, 2);
     QFile damaged(dir.filePath("c.jpg"));
     QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(Bytes(second).left(2000));
+    damaged.write(fakes::Read(second).left(2000));
     damaged.close();
     w.picker.answers.push_back(first.toStdString());
     w.button("导入客体")->click();
@@ -118,7 +106,7 @@ void TestBatchDialog::lastPassGainsGiveTheCommandLinesBytes()
     QVERIFY(dialog->running());
     QVERIFY(w.button("校正")->isEnabled()); // the window stays usable meanwhile
     QVERIFY(finished.wait(60000));
-    QCOMPARE(Bytes(folder + "/a.bmp"), QByteArray("keep me"));
+    QCOMPARE(fakes::Read(folder + "/a.bmp"), QByteArray("keep me"));
     const QString results = Get<QPlainTextEdit>(*dialog, "results")->toPlainText();
     QVERIFY2(results.contains("c.jpg：图片数据已损坏或不完整"), qPrintable(results));
     QVERIFY(Get<QLabel>(*dialog, "current")->text().startsWith("已校正 2/3 张照片"));
@@ -126,9 +114,9 @@ void TestBatchDialog::lastPassGainsGiveTheCommandLinesBytes()
     const Gains g = *w.form.lastGains();
     const QString gains = QStringLiteral("%1,%2,%3").arg(g.red, 0, 'g', 9).arg(g.green, 0, 'g', 9).arg(g.blue, 0, 'g', 9);
     QCOMPARE(RunCommandLine({"--gains", gains, "--format", "bmp", "--out", dir.filePath("cli"), first, second}), 0);
-    QVERIFY(Bytes(folder + "/a (2).bmp").size() > 54);
-    QVERIFY(Bytes(folder + "/a (2).bmp") == Bytes(dir.filePath("cli/a.bmp")));
-    QVERIFY(Bytes(folder + "/b.bmp") == Bytes(dir.filePath("cli/b.bmp")));
+    QVERIFY(fakes::Read(folder + "/a (2).bmp").size() > 54);
+    QVERIFY(fakes::Read(folder + "/a (2).bmp") == fakes::Read(dir.filePath("cli/a.bmp")));
+    QVERIFY(fakes::Read(folder + "/b.bmp") == fakes::Read(dir.filePath("cli/b.bmp")));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
@@ -166,8 +154,8 @@ void TestBatchDialog::correctionFileAndRefusals()
     start->click();
     QVERIFY(finished.wait(60000));
     QCOMPARE(RunCommandLine({"--gains", "0.1,0.2,-0.1", "--format", "bmp", "--out", dir.filePath("cli"), photo}), 0);
-    QVERIFY(Bytes(dir.filePath("已校正/p.bmp")).size() > 54);
-    QVERIFY(Bytes(dir.filePath("已校正/p.bmp")) == Bytes(dir.filePath("cli/p.bmp")));
+    QVERIFY(fakes::Read(dir.filePath("已校正/p.bmp")).size() > 54);
+    QVERIFY(fakes::Read(dir.filePath("已校正/p.bmp")) == fakes::Read(dir.filePath("cli/p.bmp")));
 }
 
 // Cancelling lets the photos in hand finish and starts no other; nothing half-written remains.

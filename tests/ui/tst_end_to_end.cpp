@@ -20,6 +20,7 @@
 #include "core/correction_rule.h"
 #include "support/files.h"
 #include "support/image_compare.h"
+#include "support/tools.h"
 
 using namespace velmora;
 
@@ -39,10 +40,7 @@ constexpr QPoint kPhotoOrigin(432 + 2 + 145 + 2, 32 + 2 + 210 + 2);
 
 QString Xdotool(const QStringList &arguments)
 {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), arguments);
-    p.waitForFinished(20000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return QString::fromUtf8(fakes::RunProgram(QStringLiteral("xdotool"), arguments, QByteArray(), 20000).out).trimmed();
 }
 
 QString WaitForWindow(qint64 pid)
@@ -78,13 +76,9 @@ void Click(const QString &window, QPoint at, int button = 1)
 // A picture file's pixels as PIL decodes them (Debian's Python), row by row, red, green, blue.
 QByteArray PilPixels(const QString &path)
 {
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral("-c"), QStringLiteral("import sys; from PIL import Image; "
-                                                  "sys.stdout.write(Image.open(sys.argv[1]).convert('RGB').tobytes().hex())"),
-             path});
-    p.waitForFinished(30000);
-    return QByteArray::fromHex(p.readAllStandardOutput());
+    const QString script = QStringLiteral("import sys; from PIL import Image; "
+                                          "sys.stdout.write(Image.open(sys.argv[1]).convert('RGB').tobytes().hex())");
+    return QByteArray::fromHex(fakes::RunPython(script, {path}, 30000).out);
 }
 
 QByteArray RgbBytes(const QImage &image)
