@@ -49,7 +49,7 @@ convert "$out/d.png" -profile /usr/share/color/icc/compatibleWithAdobeRGB1998.ic
 flags=(-std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I.)
 clang++ "${flags[@]}" -DVELMORA_FUZZING $(pkg-config --cflags Qt6Gui libtiff-4 libpng) tools/fuzz/fuzz_decoders.cpp \
     picture/bmp_decoder.cpp picture/gif_check.cpp picture/tiff_decoder.cpp picture/png_decoder.cpp \
-    picture/picture_memory.cpp $(pkg-config --libs Qt6Gui libtiff-4 libpng) -o "$out/fuzz_decoders"
+    picture/picture_memory.cpp core/orientation.cpp $(pkg-config --libs Qt6Gui libtiff-4 libpng) -o "$out/fuzz_decoders"
 # First every cut and every single-byte change (to 0x00, 0xFF and inverted) of each seed...
 mkdir -p "$out/variants"
 python3 - "$out/corpus" "$out/variants" <<'PY'
@@ -82,7 +82,8 @@ jpegtran -restart 1 -outfile "$out/jpeg/restart.jpg" "$out/jpeg/baseline.jpg"
 cp tests/data/*.jpg "$out/jpeg/"
 jpeg_sources=(io/jpeg_setup.cpp io/banded_jpeg.cpp io/input_file.cpp io/atomic_output.cpp io/background_flush.cpp
               io/band_pipe.cpp io/bitmap_rows.cpp io/exif_orientation.cpp io/row_split.cpp core/gain_table.cpp
-              core/wide_map_row.cpp picture/jpeg_decoder.cpp picture/cmyk_profile.cpp picture/picture_memory.cpp)
+              core/wide_map_row.cpp core/orientation.cpp io/file_names.cpp io/hidden_files.cpp picture/jpeg_decoder.cpp
+              picture/cmyk_profile.cpp picture/picture_memory.cpp)
 clang++ "${flags[@]}" $(pkg-config --cflags Qt6Gui lcms2 libjpeg) tools/fuzz/fuzz_jpeg_paths.cpp "${jpeg_sources[@]}" \
     $(pkg-config --libs Qt6Gui lcms2 libjpeg) -lpthread -o "$out/fuzz_jpeg_paths"
 python3 - "$out/jpeg" "$out/jpeg-variants" <<'PY'
