@@ -61,8 +61,7 @@ std::string Numbered(const std::string &path, const std::set<std::string> &taken
     }
 }
 
-} // namespace
-
+// Why an output could not be written, on every path.
 FileFailure FailureOfOutput(OutputError error)
 {
     switch (error) {
@@ -92,6 +91,8 @@ FileFailure FailureOfInput(InputProblem problem)
     }
     return FileFailure::Unreadable;
 }
+
+} // namespace
 
 FileFailure FailureOfStream(const StreamOutcome &o)
 {

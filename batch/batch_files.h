@@ -45,9 +45,7 @@ struct FileResult {
     std::string reason; // when failure is Described
 };
 
-// Why an output could not be written, on every path.
-FileFailure FailureOfOutput(OutputError error);
-FileFailure FailureOfInput(InputProblem problem);
+// Why the banded path gave up on a photo, in the words both faces use.
 FileFailure FailureOfStream(const StreamOutcome &outcome);
 
 // How `threads` (0: one per core) are spread over `photos`: a photo to each thread while there are

@@ -42,8 +42,7 @@ QImage Opaque(QImage picture)
     return picture;
 }
 
-} // namespace
-
+// FileFailure of a photo that could not be loaded.
 FileFailure LoadFailure(LoadProblem problem)
 {
     switch (problem) {
@@ -58,6 +57,8 @@ FileFailure LoadFailure(LoadProblem problem)
     }
     return FileFailure::Unreadable;
 }
+
+} // namespace
 
 FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
                                 PictureFormat format, int quality, bool replace, int threads)

@@ -8,12 +8,8 @@
 #include "batch/file_failure.h"
 #include "core/gain_table.h"
 #include "io/picture_format.h"
-#include "picture/decoded_picture.h"
 
 namespace velmora {
-
-// FileFailure of a photo that could not be loaded.
-FileFailure LoadFailure(LoadProblem problem);
 
 // None on success. Both files are named by their bytes as the system knows them (any encoding). An
 // existing output is kept unless `replace`; a link at its name is never followed; `quality` is the
