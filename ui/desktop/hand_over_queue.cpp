@@ -7,8 +7,13 @@
 namespace velmora {
 
 namespace {
+
 constexpr int kRetryMs = 50;
-}
+
+// True while a dialog or message is up, or a popup menu is open: a request waits.
+bool ModalUp() { return QApplication::activeModalWidget() || QApplication::activePopupWidget(); }
+
+} // namespace
 
 HandOverQueue::HandOverQueue(std::function<void(const LaunchRequest &)> open, QObject *parent)
     : QObject(parent), m_open(std::move(open))
@@ -16,8 +21,6 @@ HandOverQueue::HandOverQueue(std::function<void(const LaunchRequest &)> open, QO
     m_retry.setInterval(kRetryMs);
     connect(&m_retry, &QTimer::timeout, this, &HandOverQueue::openWaiting);
 }
-
-bool HandOverQueue::modalUp() { return QApplication::activeModalWidget() || QApplication::activePopupWidget(); }
 
 void HandOverQueue::offer(const LaunchRequest &request)
 {
@@ -33,7 +36,7 @@ void HandOverQueue::openWaiting()
         m_retry.stop();
         return;
     }
-    if (m_opening || modalUp())
+    if (m_opening || ModalUp())
         return;
     const LaunchRequest request = std::move(*m_waiting);
     m_waiting.reset();

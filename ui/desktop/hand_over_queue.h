@@ -22,11 +22,6 @@ public:
     // waits, replacing any request already waiting (the newest start is the one the user meant).
     void offer(const LaunchRequest &request);
 
-    bool waiting() const { return m_waiting.has_value(); }
-
-    // True while a dialog or message is up, or a popup menu is open: a request waits.
-    static bool modalUp();
-
 private:
     void openWaiting();
 

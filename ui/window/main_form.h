@@ -86,7 +86,6 @@ public:
     ColourWord hoverColour() const { return m_hoverColour; }
     Channels targetChannels() const { return m_photo.targetChannels(); }
     const std::string &targetPath() const { return m_photo.path(); }
-    const PhotoDocument &photo() const { return m_photo; }
     const DialogSettings &dialogSettings() const { return m_dialog; }
     // True from 保存 until the file is on disk or the failure is known.
     bool saving() const { return m_save.busy(); }
