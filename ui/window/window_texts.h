@@ -15,6 +15,9 @@
 
 namespace velmora::text {
 
+// Every text the user sees goes through here, so the window can speak the user's language.
+inline QString Tr(const char *source) { return QString::fromUtf8(source); }
+
 inline constexpr const char *kAppTitle = "Velmora";
 inline constexpr const char *kNoticeTitle = "提示";
 inline constexpr const char *kAlreadyRunning = "你已经运行这个应用程序了";
