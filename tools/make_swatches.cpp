@@ -5,7 +5,8 @@
 // drawing, so neither the standard library nor libm can change a pixel between versions.
 //
 //   make_swatches <resources-dir>
-//     writes swatches/skin_0.bmp .. skin_3.bmp, icon/velmora.bmp, icon/velmora.png (32 px) and
+//     writes swatches/skin_0.bmp .. skin_3.bmp, the tone swatches swatches/monk_01.bmp .. monk_10.bmp,
+//     checker_light_skin.bmp and checker_dark_skin.bmp, icon/velmora.bmp, icon/velmora.png (32 px) and
 //     icon/velmora_N.png for the other sizes of the icon theme
 #include <array>
 #include <cstdint>
@@ -13,9 +14,11 @@
 #include <filesystem>
 #include <string>
 
+#include "core/skin_tones.h"
 #include "icon.h"
 #include "image_files.h"
 #include "swatches.h"
+#include "tone_swatches.h"
 #include "tones.h"
 
 namespace {
@@ -46,6 +49,21 @@ bool WriteSwatches(const std::filesystem::path &dir)
     return ok;
 }
 
+// The tone swatches follow the designed ones' seed, each its own, so adding one moves no other.
+bool WriteToneSwatches(const std::filesystem::path &dir)
+{
+    bool ok = true;
+    for (std::size_t i = 0; i < velmora::kSkinTones.size(); ++i) {
+        const velmora::SkinTone &t = velmora::kSkinTones[i];
+        const Tone tone{t.rgb[0], t.rgb[1], t.rgb[2]};
+        const Swatch s = FitCentre(SkinCloseUp(tone, 0x70AE5EEDull + 1000 * i), tone);
+        const std::string name = std::string(t.file) + ".bmp";
+        PrintCentre(name.c_str(), s, tone);
+        ok = WriteFile(dir / name, EncodeBmp(s)) && ok;
+    }
+    return ok;
+}
+
 bool WriteIcon(const std::filesystem::path &dir)
 {
     const Swatch icon = DrawIcon();
@@ -69,6 +87,7 @@ int main(int argc, char **argv)
     std::error_code ec;
     std::filesystem::create_directories(root / "swatches", ec);
     std::filesystem::create_directories(root / "icon", ec);
-    const bool swatchesOk = WriteSwatches(root / "swatches");
+    bool swatchesOk = WriteSwatches(root / "swatches");
+    swatchesOk = WriteToneSwatches(root / "swatches") && swatchesOk;
     return WriteIcon(root / "icon") && swatchesOk ? 0 : 1;
 }
