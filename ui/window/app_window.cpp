@@ -60,6 +60,8 @@ void AppWindow::buildMenus()
     view->addAction(c.compare);
     view->addAction(c.fitLargeOnImport);
 
+    bar->addMenu(c.swatches);
+
     QMenu *help = bar->addMenu(QString::fromUtf8(text::kHelpMenu));
     help->addAction(c.guide);
     help->addAction(c.about);

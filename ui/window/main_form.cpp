@@ -20,6 +20,7 @@ MainForm::MainForm(Services services, QWidget *parent)
 {
     buildControls();
     buildCommands();
+    buildSwatchCommands();
     connectHandlers();
     updateButtons();
     setAcceptDrops(true);

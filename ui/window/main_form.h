@@ -18,6 +18,7 @@
 #include "ui/desktop/services.h"
 #include "ui/window/controls.h"
 #include "ui/window/photo_document.h"
+#include "ui/window/swatch_sets.h"
 #include "ui/widgets/field_panel.h"
 
 class QAction;
@@ -58,6 +59,11 @@ struct Commands {
     QAction *fitLargeOnImport = nullptr;
     QAction *guide = nullptr;
     QAction *about = nullptr;
+    // 样本: the sets, in SwatchSet's order, then the user's own swatches.
+    QMenu *swatches = nullptr;
+    std::array<QAction *, kSwatchSetCount> swatchSets{};
+    QAction *addMySwatch = nullptr;
+    QAction *clearMySwatches = nullptr;
 };
 
 // Where a drag started: the pointer in the picture's pixels, the picture in its area's pixels.
@@ -124,6 +130,9 @@ public slots:
     // The picker's square (main_form_sampling.cpp): 1 (one pixel), 3, 5 or 11; anything else is 1.
     void setSampleSize(int size);
     int sampleSize() const { return m_sampleSize; }
+    // 样本 (main_form_swatches.cpp): what the swatch boxes show, and the user's colours, newest first.
+    SwatchSet swatchSet() const { return m_swatchSet; }
+    const QList<QRgb> &mySwatches() const { return m_mySwatches; }
 
 public slots:
     // 文件 > 保存选项: JPEG quality, WebP lossless or lossy.
@@ -200,6 +209,12 @@ private:
     void markTargetPick();
     void forgetMarks(PictureBox *picture);
 
+    // The 样本 menu (main_form_swatches.cpp).
+    void buildSwatchCommands();
+    void showSwatchSet(SwatchSet set);
+    void addMySwatch();
+    void clearMySwatches();
+
     // Guide and exit (main_form_startup.cpp).
     void showGuide();
     void showAbout();
@@ -267,6 +282,13 @@ private:
     PictureBox *m_hoverSource = nullptr; // where m_hoverColour was sampled, and at which pixel
     QPoint m_hoverPixel;
     PictureBox *m_referenceMarked = nullptr; // the reference picture or the swatch the reference came from
+
+    // Swatches: the set shown, the designed boxes' contents to come back to, the user's own colours,
+    // and the colour of the last reference pick, which 加入我的样本 adds.
+    SwatchSet m_swatchSet = SwatchSet::Designed;
+    std::array<SwatchContent, 4> m_designedSwatches;
+    QList<QRgb> m_mySwatches;
+    std::optional<ColourWord> m_referencePick;
 
     DialogSettings m_correctionDialog;
 

@@ -43,6 +43,8 @@ void MainForm::hoverPicture(PictureBox *box, Field positionField, QPoint p)
 void MainForm::pickReference(PictureBox *source)
 {
     PickReference(m_hoverColour, m_panel);
+    if (m_hoverColour >= 0)
+        m_referencePick = m_hoverColour;
     markReferencePick(source);
 }
 

@@ -6,7 +6,12 @@ namespace velmora {
 
 void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuideTitle); }
 
-void MainForm::showAbout() { m_services.messages.show(text::kAbout, text::kAboutTitle); }
+// The about text carries the tone swatches' attribution, as the Monk scale's licence asks.
+void MainForm::showAbout()
+{
+    m_services.messages.show((text::Tr(text::kAbout) + QStringLiteral("\n\n") + text::Tr(text::kSwatchCredit)).toStdString(),
+                             text::kAboutTitle);
+}
 
 void MainForm::quit()
 {

@@ -43,6 +43,11 @@ std::string SaveFilter()
     return filter;
 }
 
+QString SwatchToneTip(const QString &name, int red, int green, int blue)
+{
+    return QStringLiteral("%1 (%2, %3, %4)").arg(name).arg(red).arg(green).arg(blue);
+}
+
 QString PointerText(float x, float y)
 {
     return QString::fromStdString("鼠标 X=" + SingleText(x) + "  Y=" + SingleText(y));

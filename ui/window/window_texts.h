@@ -70,6 +70,28 @@ inline constexpr const char *kAboutCommand = "关于 Velmora(&A)";
 inline constexpr const char *kAboutTitle = "关于 Velmora";
 inline constexpr const char *kAbout = "Velmora 1.00\n校正照片的肤色与偏色：选一处理想的肤色和照片中的相应位置，即可按三色增益校正整张照片。";
 
+// 样本 menu: what the four swatch boxes show, and the user's own swatches.
+inline constexpr const char *kSwatchMenu = QT_TRANSLATE_NOOP("velmora", "样本(&W)");
+inline constexpr const char *kSwatchSetCommands[] = {
+    QT_TRANSLATE_NOOP("velmora", "设计样本(&0)"), QT_TRANSLATE_NOOP("velmora", "蒙克肤色 1–4(&1)"),
+    QT_TRANSLATE_NOOP("velmora", "蒙克肤色 5–8(&2)"), QT_TRANSLATE_NOOP("velmora", "蒙克肤色 9–10 与色卡(&3)"),
+    QT_TRANSLATE_NOOP("velmora", "我的样本(&4)")};
+inline constexpr const char *kAddMySwatchCommand = QT_TRANSLATE_NOOP("velmora", "加入我的样本(&A)");
+inline constexpr const char *kClearMySwatchesCommand = QT_TRANSLATE_NOOP("velmora", "清空我的样本(&C)");
+inline constexpr const char *kNothingToAddToMySwatches =
+    QT_TRANSLATE_NOOP("velmora", "还没有选取标准肤色！请先在标准照片或皮肤样本中点击选取，再加入我的样本。");
+// A swatch's name in its tip; %1 is the tone's number on the Monk scale.
+inline constexpr const char *kMonkToneName = QT_TRANSLATE_NOOP("velmora", "蒙克肤色 %1");
+inline constexpr const char *kChartLightSkinName = QT_TRANSLATE_NOOP("velmora", "色卡浅肤色");
+inline constexpr const char *kChartDarkSkinName = QT_TRANSLATE_NOOP("velmora", "色卡深肤色");
+inline constexpr const char *kMySwatchName = QT_TRANSLATE_NOOP("velmora", "我的样本");
+// "蒙克肤色 6 (160, 126, 86)": a swatch's name and the values a pick at its centre gives.
+QString SwatchToneTip(const QString &name, int red, int green, int blue);
+// The Monk Skin Tone Scale's attribution, as its licence asks; shown under the about text.
+inline constexpr const char *kSwatchCredit = QT_TRANSLATE_NOOP(
+    "velmora", "蒙克肤色样本据 Ellis Monk 博士的“蒙克肤色量表”（Monk Skin Tone Scale，https://skintone.google）"
+               "的色值绘制；该量表按 CC BY 4.0 许可发布：https://creativecommons.org/licenses/by/4.0/");
+
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
 std::string RefusalText(Refusal refusal);
 
