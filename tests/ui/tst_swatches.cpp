@@ -1,13 +1,18 @@
 // Velmora tests — the built-in skin swatches and the icon: file layout, size and tones.
 #include <QtTest>
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSet>
 
 #include <algorithm>
 #include <array>
 #include <vector>
+
+#include "support/tools.h"
 
 namespace {
 
@@ -79,6 +84,25 @@ quint32 LittleEndian(const QByteArray &bytes, int at, int size)
 
 const char *const kChannel[3] = {"red", "green", "blue"};
 
+// A tone swatch as Pillow reads the committed file: the 40 × 40 mean in the middle, the 11 × 11
+// mean around the pixel a pick at the middle lands on, the spread of its luminance and how many
+// distinct colours it holds.
+const char *const kPillowTones = R"(
+import sys, json
+from PIL import Image, ImageStat
+im = Image.open(sys.argv[1]).convert("RGB")
+w, h = im.size
+def mean(box):
+    return ImageStat.Stat(im.crop(box)).mean
+wide = mean(((w - 40) // 2, (h - 40) // 2, (w - 40) // 2 + 40, (h - 40) // 2 + 40))
+pick = mean((w // 2 - 5, h // 2 - 5, w // 2 + 6, h // 2 + 6))
+spread = ImageStat.Stat(im.convert("L")).stddev[0]
+print(json.dumps({"size": [w, h], "wide": wide, "pick": pick, "spread": spread,
+                  "colours": len(im.getcolors(1 << 16))}))
+)";
+
+QString SourceSwatch(const QString &name) { return QStringLiteral(SWATCH_DIR "/") + name; }
+
 }  // namespace
 
 Q_DECLARE_METATYPE(SwatchTones)
@@ -94,6 +118,10 @@ private slots:
     void warmth_data() { swatchTable(); }
     void warmth();
     void iconIsAPicture();
+    void designedUnchanged_data();
+    void designedUnchanged();
+    void toneSwatches_data();
+    void toneSwatches();
 
 private:
     static void swatchTable();
@@ -201,6 +229,70 @@ void TestSwatches::iconIsAPicture()
         }
     }
     QVERIFY2(colours.size() > 1, "the icon is one flat colour");
+}
+
+// The designed swatches are the design's pictures: the tone swatches' generator must leave them be.
+void TestSwatches::designedUnchanged_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("sha256");
+    QTest::newRow("skin_0") << "skin_0.bmp" << QByteArray("3ea58539c6d8551abf4fac169306c052673567eb3da017db9df9ccc4cbd2bd9e");
+    QTest::newRow("skin_1") << "skin_1.bmp" << QByteArray("9022f4bf5cc5641e8ac5c06b0334a408fffbb9f512853aa43ec27472cc82a496");
+    QTest::newRow("skin_2") << "skin_2.bmp" << QByteArray("43ef184e3f17f8bb006f32b5a3ea1a702c2145b8d7549789b89d3fa016050a5f");
+    QTest::newRow("skin_3") << "skin_3.bmp" << QByteArray("da5bb8d18ff6ca5cab14cb1fd39c40cb55f2e1043d310b47844b46b799f0d97e");
+}
+
+void TestSwatches::designedUnchanged()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, sha256);
+    for (const QString &path : {SourceSwatch(name), QStringLiteral(":/swatches/") + name}) {
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
+        QCOMPARE(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex(), sha256);
+    }
+}
+
+// The published values, typed here from the scale and the chart, not taken from the program's table.
+void TestSwatches::toneSwatches_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("tone");
+    const char *const monk[] = {"#f6ede4", "#f3e7db", "#f7ead0", "#eadaba", "#d7bd96",
+                                "#a07e56", "#825c43", "#604134", "#3a312a", "#292420"};
+    for (int i = 0; i < 10; ++i) {
+        const QString name = QStringLiteral("monk_%1.bmp").arg(i + 1, 2, 10, QLatin1Char('0'));
+        QTest::newRow(qPrintable(name)) << name << QColor::fromString(QLatin1String(monk[i]));
+    }
+    QTest::newRow("chart light skin") << "checker_light_skin.bmp" << QColor(194, 150, 130);
+    QTest::newRow("chart dark skin") << "checker_dark_skin.bmp" << QColor(115, 82, 68);
+}
+
+// Skin with texture, yet a pick at the middle, small or large, gives the tone the box is named after;
+// and the program carries exactly the committed file.
+void TestSwatches::toneSwatches()
+{
+    QFETCH(QString, name);
+    QFETCH(QColor, tone);
+    const velmora::fakes::Ran ran = velmora::fakes::RunPython(QString::fromUtf8(kPillowTones), {SourceSwatch(name)});
+    const QJsonObject m = QJsonDocument::fromJson(ran.out).object();
+    QVERIFY2(!m.isEmpty(), ran.err.constData());
+    QCOMPARE(m["size"].toArray(), QJsonArray({62, 75}));
+    const int published[3] = {tone.red(), tone.green(), tone.blue()};
+    for (int c = 0; c < 3; ++c) {
+        const double wide = m["wide"].toArray()[c].toDouble(), pick = m["pick"].toArray()[c].toDouble();
+        QVERIFY2(qAbs(wide - published[c]) <= 2.0,
+                 qPrintable(QStringLiteral("%1 40 × 40 mean %2, published %3").arg(kChannel[c]).arg(wide).arg(published[c])));
+        QVERIFY2(qAbs(pick - published[c]) <= 3.0,
+                 qPrintable(QStringLiteral("%1 11 × 11 mean %2, published %3").arg(kChannel[c]).arg(pick).arg(published[c])));
+    }
+    // Not a flat patch: even the darkest tone varies by more than a level or two across the box.
+    QVERIFY2(m["spread"].toDouble() >= 2.0, qPrintable(QString::number(m["spread"].toDouble())));
+    QVERIFY2(m["colours"].toInt() >= 50, qPrintable(QString::number(m["colours"].toInt())));
+
+    QFile built(QStringLiteral(":/swatches/") + name), committed(SourceSwatch(name));
+    QVERIFY(built.open(QIODevice::ReadOnly) && committed.open(QIODevice::ReadOnly));
+    QCOMPARE(built.readAll(), committed.readAll());
 }
 
 QTEST_GUILESS_MAIN(TestSwatches)
