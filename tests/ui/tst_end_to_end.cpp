@@ -2,6 +2,7 @@
 // drawn, a second copy refused, and a photo imported, picked, corrected and saved.
 #include <QtTest>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
@@ -249,6 +250,7 @@ private slots:
     void handOverWhileSaving();
     void averagedPickUndoRedoCompare();
     void fitZoomAndWheel();
+    void toneSwatchesOnScreen();
 
 private:
     void start(QProcess &process, const QStringList &arguments = {});
@@ -664,6 +666,50 @@ void TestEndToEnd::fitZoomAndWheel()
     QTRY_VERIFY_WITH_TIMEOUT(CountInAreaRow(Screen(), o, middleRow, rim) >= 4, 5000);
     Keys(window, "ctrl+1");
     QTRY_VERIFY_WITH_TIMEOUT(CountInAreaRow(Screen(), o, middleRow, rim) == 0, 5000);
+}
+
+// The Monk 5–8 set, chosen in an earlier run, as the X server shows it: the screen taken by
+// ImageMagick, each box's middle read back by Pillow against the scale's published values.
+void TestEndToEnd::toneSwatchesOnScreen()
+{
+    QVERIFY(QDir().mkpath(m_home.filePath(".config/Velmora")));
+    QFile settings(m_home.filePath(".config/Velmora/Velmora.conf"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[swatches]\nset=2\n");
+    settings.close();
+    // The home is shared by the whole run: the tests after this one start with the designed set.
+    const auto forget = qScopeGuard([&settings] { settings.remove(); });
+    restartWith({});
+    const QString window = WaitForWindow(m_program.processId());
+    QVERIFY(!window.isEmpty());
+    const QPoint o = ContentOrigin(window);
+    const QString shot = m_home.filePath("screen.png");
+    QVERIFY(fakes::RunProgram(QStringLiteral("import"), {"-window", "root", shot}, QByteArray(), 30000).ok());
+
+    // Box i's picture starts at the column's 848 + its border 2 + the box's 1, row 48 + 2 + 80 i + 1.
+    const QString script = QStringLiteral(
+        "import sys\n"
+        "from PIL import Image, ImageStat\n"
+        "im = Image.open(sys.argv[1]).convert('RGB')\n"
+        "ox, oy = int(sys.argv[2]), int(sys.argv[3])\n"
+        "for i in range(4):\n"
+        "    left, top = ox + 851, oy + 51 + 80 * i\n"
+        "    wide = ImageStat.Stat(im.crop((left + 11, top + 17, left + 51, top + 57))).mean\n"
+        "    pick = ImageStat.Stat(im.crop((left + 26, top + 32, left + 37, top + 43))).mean\n"
+        "    print(' '.join('%.2f' % v for v in wide + pick))\n");
+    const fakes::Ran ran = fakes::RunPython(script, {shot, QString::number(o.x()), QString::number(o.y())});
+    QVERIFY2(ran.ok(), ran.err.constData());
+    const QList<QByteArray> lines = ran.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    const int published[4][3] = {{0xd7, 0xbd, 0x96}, {0xa0, 0x7e, 0x56}, {0x82, 0x5c, 0x43}, {0x60, 0x41, 0x34}};
+    for (int i = 0; i < 4; ++i) {
+        const QList<QByteArray> v = lines[i].split(' ');
+        QCOMPARE(v.size(), 6);
+        for (int c = 0; c < 3; ++c) {
+            QVERIFY2(std::abs(v[c].toDouble() - published[i][c]) <= 2.0, lines[i].constData());
+            QVERIFY2(std::abs(v[3 + c].toDouble() - published[i][c]) <= 3.0, lines[i].constData());
+        }
+    }
 }
 
 QTEST_MAIN(TestEndToEnd)
