@@ -26,7 +26,6 @@ void MainForm::buildSwatchCommands()
         m_designedSwatches[i] = {m_swatches[i]->image(), m_swatches[i]->toolTip()};
 
     QMenu *menu = new QMenu(text::Tr(text::kSwatchMenu), this);
-    menu->setObjectName(QStringLiteral("swatchMenu"));
     m_commands.swatches = menu;
     auto *sets = new QActionGroup(this);
     for (int i = 0; i < kSwatchSetCount; ++i) {
