@@ -161,6 +161,8 @@ std::string ApplyTexts::correctionFile(const std::string &path, CorrectionFileEr
     case CorrectionFileError::NoGains: return path + ": the file holds no gains";
     case CorrectionFileError::BadNumbers: return path + ": the file holds a number that is not valid";
     case CorrectionFileError::RepeatedKey: return path + ": a line's name stands twice in the file";
+    case CorrectionFileError::UnknownRule: return path + ": the file names a rule this version does not know (design, exact, curve)";
+    case CorrectionFileError::NoColours: return path + ": the file's rule needs both the reference and the target colour";
     case CorrectionFileError::Unreadable: break;
     }
     return path;
