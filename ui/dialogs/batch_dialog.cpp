@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "core/correction_file.h"
+#include "core/correction_rule.h"
 #include "io/correction_file_reader.h"
 #include "ui/window/window_texts.h"
 
@@ -55,9 +56,9 @@ struct BatchDialog::Run {
     std::unique_ptr<BatchRun> pool; // last, so its workers have ended before the counts go
 };
 
-BatchDialog::BatchDialog(std::optional<Gains> lastGains, QWidget *parent)
-    : QDialog(parent), m_lastGains(lastGains), m_photos(new QListWidget), m_addPhotos(new QPushButton),
-      m_addFolder(new QPushButton), m_remove(new QPushButton), m_useLastGains(new QRadioButton),
+BatchDialog::BatchDialog(std::optional<CorrectionRecord> current, QWidget *parent)
+    : QDialog(parent), m_lastCorrection(std::move(current)), m_photos(new QListWidget), m_addPhotos(new QPushButton),
+      m_addFolder(new QPushButton), m_remove(new QPushButton), m_useLastGains(new QRadioButton), m_summary(new QLabel),
       m_useFile(new QRadioButton), m_correctionFile(new QLineEdit), m_browseCorrection(new QPushButton),
       m_outputFolder(new QLineEdit), m_browseOutput(new QPushButton), m_format(new QComboBox),
       m_quality(new QSpinBox), m_start(new QPushButton), m_cancel(new QPushButton), m_progress(new QProgressBar),
@@ -65,8 +66,9 @@ BatchDialog::BatchDialog(std::optional<Gains> lastGains, QWidget *parent)
 {
     setWindowTitle(Utf8(text::kBatchTitle));
     buildLayout();
-    m_useLastGains->setEnabled(m_lastGains.has_value());
-    (m_lastGains ? m_useLastGains : m_useFile)->setChecked(true);
+    m_useLastGains->setEnabled(m_lastCorrection.has_value());
+    (m_lastCorrection ? m_useLastGains : m_useFile)->setChecked(true);
+    m_summary->setText(m_lastCorrection ? text::CorrectionSummary(*m_lastCorrection) : Utf8(text::kBatchNoGains));
 
     connect(m_addPhotos, &QPushButton::clicked, this, &BatchDialog::chooseFiles);
     connect(m_addFolder, &QPushButton::clicked, this, &BatchDialog::chooseFolder);
@@ -111,6 +113,10 @@ void BatchDialog::buildLayout()
     auto *correctionBox = new QGroupBox(Utf8(text::kBatchCorrection));
     auto *correctionGrid = new QVBoxLayout(correctionBox);
     correctionGrid->addWidget(m_useLastGains);
+    m_summary->setObjectName("correctionSummary");
+    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->setContentsMargins(20, 0, 0, 0); // under its radio button's text
+    correctionGrid->addWidget(m_summary);
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(m_useFile);
     fileRow->addWidget(m_correctionFile, 1);
@@ -215,24 +221,42 @@ void BatchDialog::removeSelected()
     updateState();
 }
 
-std::optional<Gains> BatchDialog::chosenGains()
+void BatchDialog::explainNoCorrection(const QString &reason)
 {
+    if (!m_lastCorrection)
+        m_summary->setText(reason);
+}
+
+std::optional<Step> BatchDialog::chosenStep()
+{
+    std::optional<CorrectionRecord> chosen;
     if (m_useLastGains->isChecked()) {
-        if (!m_lastGains)
+        if (!m_lastCorrection)
             m_current->setText(Utf8(text::kBatchNoGains));
-        return m_lastGains;
+        chosen = m_lastCorrection;
+    } else {
+        const QString path = m_correctionFile->text().trimmed();
+        if (path.isEmpty()) {
+            m_current->setText(Utf8(text::kBatchNoCorrectionFile));
+            return std::nullopt;
+        }
+        const auto record = ReadCorrectionFile(QFile::encodeName(path).toStdString());
+        if (const auto *error = std::get_if<CorrectionFileError>(&record)) {
+            m_current->setText(text::CorrectionFileMessage(path, *error));
+            return std::nullopt;
+        }
+        chosen = std::get<CorrectionRecord>(record);
     }
-    const QString path = m_correctionFile->text().trimmed();
-    if (path.isEmpty()) {
-        m_current->setText(Utf8(text::kBatchNoCorrectionFile));
+    if (!chosen)
+        return std::nullopt;
+    // A file may hold what no pass of the window would make (edited by hand, or from a version
+    // without the checks): refused before any photo is written.
+    const Step step = StepOf(*chosen);
+    if (const auto refusal = CheckStep(step)) {
+        m_current->setText(QString::fromStdString(text::RefusalText(refusal->kind, refusal->detail)));
         return std::nullopt;
     }
-    const auto record = ReadCorrectionFile(QFile::encodeName(path).toStdString());
-    if (const auto *error = std::get_if<CorrectionFileError>(&record)) {
-        m_current->setText(text::CorrectionFileMessage(path, *error));
-        return std::nullopt;
-    }
-    return std::get<CorrectionRecord>(record).gains;
+    return step;
 }
 
 void BatchDialog::start()
@@ -247,8 +271,8 @@ void BatchDialog::start()
         m_current->setText(Utf8(text::kBatchNoOutputFolder));
         return;
     }
-    const std::optional<Gains> gains = chosenGains();
-    if (!gains)
+    const std::optional<Step> step = chosenStep();
+    if (!step)
         return;
 
     std::vector<std::string> files;
@@ -258,7 +282,7 @@ void BatchDialog::start()
     BatchJob job;
     job.plan = PlanOutputs(files, QFile::encodeName(m_outputFolder->text().trimmed()).toStdString(), format,
                            NameClash::Number);
-    job.tables = MakeRowTables(*gains);
+    job.tables = MakeRowTables(*step);
     job.quality = m_quality->value();
     job.clash = NameClash::Number;
     m_results->clear();
@@ -329,7 +353,7 @@ void BatchDialog::updateState()
     for (QWidget *w : std::initializer_list<QWidget *>{m_photos, m_addPhotos, m_addFolder, m_useFile, m_correctionFile,
                                                        m_browseCorrection, m_outputFolder, m_browseOutput, m_format})
         w->setEnabled(idle);
-    m_useLastGains->setEnabled(idle && m_lastGains.has_value());
+    m_useLastGains->setEnabled(idle && m_lastCorrection.has_value());
     m_remove->setEnabled(idle && !m_photos->selectedItems().isEmpty());
     const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
     m_quality->setEnabled(idle && (format == PictureFormat::Jpeg || format == PictureFormat::WebP));
