@@ -259,6 +259,7 @@ private:
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;
     DragOrigin m_dragOrigin;
+    bool m_panned = false; // the last press on a picture ended as a pan, so its release picks nothing
     BackgroundSave m_save;
     QString m_savePath;
     std::uint64_t m_savingState = 0; // what the photo held when the save in flight was asked for
