@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 
 #include "support/files.h"
@@ -193,6 +194,18 @@ void TestRulesWindow::batchAppliesWhatThePhotoShows()
     const QString summary = Get<QLabel>(*dialog, "correctionSummary")->text();
     QVERIFY2(summary.contains("按设计增益"), qPrintable(summary));
     dialog->addPhotos({photo});
+    // The small before and after: the design's formula over the small photo.
+    const QImage before = Get<QLabel>(*dialog, "previewBefore")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage after = Get<QLabel>(*dialog, "previewAfter")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!before.isNull());
+    QCOMPARE(after.size(), before.size());
+    const auto design = [](float g, int v) { return std::clamp(int(std::floor(double(g) * v)) + v, 0, 255); };
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x) {
+            const QRgb b = before.pixel(x, y);
+            QCOMPARE(after.pixel(x, y), qRgb(design(first.red, qRed(b)), design(first.green, qGreen(b)),
+                                             design(first.blue, qBlue(b))));
+        }
     Get<QLineEdit>(*dialog, "outputFolder")->setText(dir.filePath("batch"));
     auto *format = Get<QComboBox>(*dialog, "format");
     format->setCurrentIndex(format->findText("BMP"));
@@ -221,6 +234,7 @@ void TestRulesWindow::batchAppliesWhatThePhotoShows()
     QVERIFY(!Get<QRadioButton>(*none, "useLastGains")->isEnabled());
     QVERIFY(Get<QLabel>(*none, "correctionSummary")->text().contains("已全部撤销"));
     none->addPhotos({photo});
+    QVERIFY(Get<QLabel>(*none, "previewAfter")->pixmap().isNull());
     Get<QLineEdit>(*none, "outputFolder")->setText(dir.filePath("nothing"));
     Get<QPushButton>(*none, "start")->click();
     QVERIFY(!none->running());

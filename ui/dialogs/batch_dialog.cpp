@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include "core/correction_file.h"
 #include "core/correction_rule.h"
 #include "io/correction_file_reader.h"
+#include "picture/picture_loader.h"
 #include "ui/window/window_texts.h"
 
 namespace velmora {
@@ -42,6 +44,8 @@ QStringList PhotoPatterns()
     return patterns;
 }
 
+constexpr QSize kPreviewSize(160, 120);
+
 // The design's BMP last: a batch most often keeps the photos' own JPEG.
 constexpr PictureFormat kOutputFormats[] = {PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Tiff,
                                             PictureFormat::WebP, PictureFormat::Bmp};
@@ -59,6 +63,7 @@ struct BatchDialog::Run {
 BatchDialog::BatchDialog(std::optional<CorrectionRecord> current, QWidget *parent)
     : QDialog(parent), m_lastCorrection(std::move(current)), m_photos(new QListWidget), m_addPhotos(new QPushButton),
       m_addFolder(new QPushButton), m_remove(new QPushButton), m_useLastGains(new QRadioButton), m_summary(new QLabel),
+      m_previewBefore(new QLabel), m_previewAfter(new QLabel),
       m_useFile(new QRadioButton), m_correctionFile(new QLineEdit), m_browseCorrection(new QPushButton),
       m_outputFolder(new QLineEdit), m_browseOutput(new QPushButton), m_format(new QComboBox),
       m_quality(new QSpinBox), m_start(new QPushButton), m_cancel(new QPushButton), m_progress(new QProgressBar),
@@ -117,6 +122,21 @@ void BatchDialog::buildLayout()
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_summary->setContentsMargins(20, 0, 0, 0); // under its radio button's text
     correctionGrid->addWidget(m_summary);
+    m_previewBefore->setObjectName("previewBefore");
+    m_previewAfter->setObjectName("previewAfter");
+    auto *previewRow = new QHBoxLayout;
+    for (auto [label, caption] : {std::pair{m_previewBefore, text::kBatchPreviewBefore},
+                                  std::pair{m_previewAfter, text::kBatchPreviewAfter}}) {
+        label->setFixedSize(kPreviewSize);
+        label->setAlignment(Qt::AlignCenter);
+        auto *column = new QVBoxLayout;
+        column->addWidget(label);
+        column->addWidget(new QLabel(Utf8(caption)), 0, Qt::AlignHCenter);
+        previewRow->addLayout(column);
+    }
+    previewRow->addStretch();
+    correctionGrid->addLayout(previewRow);
+    connect(m_useLastGains, &QRadioButton::toggled, this, &BatchDialog::updatePreview);
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(m_useFile);
     fileRow->addWidget(m_correctionFile, 1);
@@ -176,6 +196,33 @@ void BatchDialog::addPhotos(const QStringList &paths)
     if (!m_outputEdited && m_photos->count() > 0)
         m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(Utf8(text::kBatchFolderName)));
     updateState();
+    updatePreview();
+}
+
+void BatchDialog::updatePreview()
+{
+    const QString first = m_photos->count() > 0 ? m_photos->item(0)->text() : QString();
+    if (first != m_previewPath) {
+        m_previewPath = first;
+        m_previewImage = QImage();
+        if (!first.isEmpty()) {
+            const LoadedPicture loaded = LoadPicture(first);
+            if (loaded.problem == LoadProblem::None)
+                m_previewImage = loaded.image.scaled(kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                     .convertToFormat(QImage::Format_RGB32);
+        }
+    }
+    m_previewBefore->setPixmap(m_previewImage.isNull() ? QPixmap() : QPixmap::fromImage(m_previewImage));
+    // Only the correction the photo shows: a file's is read, and judged, when the run starts.
+    QImage after;
+    if (!m_previewImage.isNull() && m_useLastGains->isChecked() && m_lastCorrection
+        && !CheckStep(StepOf(*m_lastCorrection))) {
+        after = m_previewImage.copy();
+        const RowTables tables = MakeRowTables(StepOf(*m_lastCorrection));
+        for (int y = 0; y < after.height(); ++y)
+            MapRow(reinterpret_cast<std::uint32_t *>(after.scanLine(y)), after.width(), tables);
+    }
+    m_previewAfter->setPixmap(after.isNull() ? QPixmap() : QPixmap::fromImage(after));
 }
 
 void BatchDialog::chooseFiles()
@@ -219,6 +266,7 @@ void BatchDialog::removeSelected()
 {
     qDeleteAll(m_photos->selectedItems());
     updateState();
+    updatePreview();
 }
 
 void BatchDialog::explainNoCorrection(const QString &reason)

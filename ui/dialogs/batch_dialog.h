@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QImage>
 
 #include "core/correction_file.h"
 #include "core/gain_table.h"
@@ -58,6 +59,8 @@ private:
     void updateState();
     // The pass chosen, or nothing with the reason shown.
     std::optional<Step> chosenStep();
+    // The first photo small, before and after the correction chosen (when one is chosen and sound).
+    void updatePreview();
 
     std::optional<CorrectionRecord> m_lastCorrection;
     bool m_outputEdited = false;
@@ -69,6 +72,10 @@ private:
     QPushButton *m_remove;
     QRadioButton *m_useLastGains;
     QLabel *m_summary;
+    QLabel *m_previewBefore;
+    QLabel *m_previewAfter;
+    QString m_previewPath; // the photo m_previewImage was made from
+    QImage m_previewImage;
     QRadioButton *m_useFile;
     QLineEdit *m_correctionFile;
     QPushButton *m_browseCorrection;
