@@ -37,6 +37,8 @@ std::string CorrectionFileText(CorrectionFileError error)
     case CorrectionFileError::BadNumbers: return "文件中的数值不正确";
     case CorrectionFileError::RepeatedKey: return "文件中有重复的项";
     case CorrectionFileError::Unreadable: return "无法读取文件";
+    case CorrectionFileError::UnknownRule: return "文件中的校正规则无法识别（可用 design、exact、curve）";
+    case CorrectionFileError::NoColours: return "这种校正规则需要文件中同时有标准颜色和校正点颜色";
     }
     return {};
 }

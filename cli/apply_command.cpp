@@ -25,21 +25,33 @@ constexpr int kRefused = 2;
 
 void Complain(const std::string &message) { std::fprintf(stderr, "velmora apply: %s\n", message.c_str()); }
 
-// The gains the options name, or the message that refuses them.
-std::variant<Gains, std::string> GainsOf(const ApplyOptions &o, const ApplyTexts &texts)
+// The pass the options name, or the message that refuses it: --gains by the design's rule, a
+// correction file by its own rule (or by --rule from its colours), the two colours by --rule.
+std::variant<Step, std::string> StepOf(const ApplyOptions &o, const ApplyTexts &texts)
 {
-    if (o.gains)
-        return *o.gains;
-    if (!o.correctionFile.empty()) {
-        const auto record = ReadCorrectionFile(o.correctionFile);
-        if (const auto *error = std::get_if<CorrectionFileError>(&record))
+    std::variant<Step, RuleRefusal> made = RuleRefusal{Refusal::OutOfRange, {}};
+    if (o.gains) {
+        made = Step{Rule::Design, *o.gains, {}, {}};
+    } else if (!o.correctionFile.empty()) {
+        const auto read = ReadCorrectionFile(o.correctionFile);
+        if (const auto *error = std::get_if<CorrectionFileError>(&read))
             return texts.correctionFile(o.correctionFile, *error);
-        return std::get<CorrectionRecord>(record).gains;
+        const CorrectionRecord &record = std::get<CorrectionRecord>(read);
+        const Rule rule = o.rule.value_or(record.rule);
+        if (rule == record.rule)
+            made = StepOf(record);
+        else if (!record.reference || !record.target)
+            return texts.correctionFile(o.correctionFile, CorrectionFileError::NoColours);
+        else
+            made = StepFor(rule, *record.target, DifferencesBetween(*record.reference, *record.target));
+    } else {
+        made = StepFor(o.rule.value_or(Rule::Design), *o.target, DifferencesBetween(*o.reference, *o.target));
     }
-    const auto rule = GainsFromDifferences(*o.target, DifferencesBetween(*o.reference, *o.target));
-    if (const auto *refusal = std::get_if<Refusal>(&rule))
+    if (const auto *refusal = std::get_if<RuleRefusal>(&made))
         return texts.refusal(*refusal);
-    return std::get<Gains>(rule);
+    if (const auto refusal = CheckStep(std::get<Step>(made)))
+        return texts.refusal(*refusal);
+    return std::get<Step>(made);
 }
 
 // `--jobs` threads in all: one a photo while there are enough photos, two for a photo otherwise.
@@ -86,12 +98,12 @@ int RunApplyCommand(int argc, char *argv[])
         std::fputs(texts.help().c_str(), stdout);
         return 0;
     }
-    const auto gains = GainsOf(options, texts);
-    if (const auto *message = std::get_if<std::string>(&gains)) {
+    const auto step = StepOf(options, texts);
+    if (const auto *message = std::get_if<std::string>(&step)) {
         Complain(*message);
         return kRefused;
     }
-    const RowTables tables = MakeRowTables(std::get<Gains>(gains));
+    const RowTables tables = MakeRowTables(std::get<Step>(step));
 
     // Qt's picture readers, for the files that are not corrected in bands; no display is opened.
     int qtArgc = 1;

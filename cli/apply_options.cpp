@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/correction_file.h"
+#include "core/correction_rule.h"
 #include "core/number_text.h"
 
 namespace velmora {
@@ -11,7 +12,7 @@ namespace velmora {
 namespace {
 
 // Options that take a value, as --name value or --name=value.
-constexpr std::array kValued{"--gains", "--correction", "--reference", "--target",
+constexpr std::array kValued{"--gains", "--rule", "--correction", "--reference", "--target",
                              "--out", "--format", "--quality", "--jobs"};
 
 bool TakesValue(const std::string &name)
@@ -32,6 +33,9 @@ std::optional<ApplyProblem> Take(ApplyOptions &o, const std::string &name, const
     if (name == "--gains") {
         if (!(o.gains = ParseGains(value)))
             return ApplyProblem{ApplyProblemKind::BadGains, value};
+    } else if (name == "--rule") {
+        if (!(o.rule = RuleOfName(value)))
+            return ApplyProblem{ApplyProblemKind::BadRule, value};
     } else if (name == "--correction") {
         o.correctionFile = value;
     } else if (name == "--reference") {
@@ -71,6 +75,8 @@ std::optional<ApplyProblem> CheckWhole(const ApplyOptions &o)
         return ApplyProblem{ApplyProblemKind::NoCorrection, {}};
     if (sources > 1)
         return ApplyProblem{ApplyProblemKind::TwoCorrections, {}};
+    if (o.gains && o.rule && *o.rule != Rule::Design)
+        return ApplyProblem{ApplyProblemKind::GainsNeedDesign, RuleName(*o.rule)};
     if (o.reference.has_value() != o.target.has_value())
         return ApplyProblem{ApplyProblemKind::ReferenceWithoutTarget, {}};
     if (o.files.empty())

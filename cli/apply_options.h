@@ -16,6 +16,7 @@ namespace velmora {
 struct ApplyOptions {
     bool help = false;
     std::optional<Gains> gains;               // --gains
+    std::optional<Rule> rule;                 // --rule; none: a file's own rule, else the design's
     std::string correctionFile;               // --correction
     std::optional<std::array<double, 3>> reference; // --reference, with --target
     std::optional<Channels> target;
@@ -31,6 +32,8 @@ enum class ApplyProblemKind {
     UnknownOption,
     MissingValue,
     BadGains,
+    BadRule,
+    GainsNeedDesign, // --gains with a rule other than the design's
     BadReference,
     BadTarget,
     BadFormat,

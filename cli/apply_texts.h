@@ -6,6 +6,7 @@
 
 #include "cli/apply_options.h"
 #include "core/correction_file.h"
+#include "core/correction_rule.h"
 #include "core/refusal.h"
 #include "batch/batch_files.h"
 
@@ -21,6 +22,8 @@ public:
     std::string help() const;
     std::string problem(const ApplyProblem &problem) const;
     std::string refusal(Refusal refusal) const;
+    // A rule's refusal, naming the channel and the colour at fault and what to use instead.
+    std::string refusal(const RuleRefusal &refusal) const;
     std::string correctionFile(const std::string &path, CorrectionFileError error) const;
     std::string correctionUnreadable(const std::string &path) const;
     std::string fileFailure(FileFailure failure) const;

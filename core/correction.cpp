@@ -35,19 +35,19 @@ std::optional<Refusal> CheckDifferencesEntered(const FormFields &fields)
 }
 
 PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Channels &targetChannels,
-                          const AfterRow &afterRow)
+                          const AfterRow &afterRow, Rule rule)
 {
     const std::optional<Gains> differences = ReadDifferences(fields);
     if (!differences)
-        return {Refusal::DifferenceNotNumber, {}, false};
-    const std::variant<Gains, Refusal> rule = GainsFromDifferences(targetChannels, *differences);
-    if (const Refusal *refusal = std::get_if<Refusal>(&rule)) {
-        if (*refusal == Refusal::TooLarge)
+        return {Refusal::DifferenceNotNumber, {}, {}, {}, false};
+    const std::variant<Step, RuleRefusal> made = StepFor(rule, targetChannels, *differences);
+    if (const RuleRefusal *refusal = std::get_if<RuleRefusal>(&made)) {
+        if (refusal->kind == Refusal::TooLarge)
             for (Field f : kDifferenceFields)
                 fields.setText(f, "0");
-        return {*refusal, {}, false};
+        return {refusal->kind, refusal->detail, {}, {}, false};
     }
-    const Gains gains = std::get<Gains>(rule);
+    const Step step = std::get<Step>(made);
 
     const auto lastColumn = static_cast<std::int32_t>(static_cast<float>(target.drawingWidth() - 1));
     const auto lastRow = static_cast<float>(target.drawingHeight() - 1);
@@ -56,7 +56,7 @@ PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Chan
     // The text changes at most 101 times; building it for each of millions of rows would cost
     // more than the rows themselves.
     std::int32_t shownPercent = -1;
-    const bool completed = MapRows(target, MakeRowTables(gains), lastColumn, static_cast<std::int32_t>(lastRow),
+    const bool completed = MapRows(target, MakeRowTables(step), lastColumn, static_cast<std::int32_t>(lastRow),
                                    [&](std::int32_t y) {
                                        fields.setProgressValue(y);
                                        const std::int32_t percent = ProgressPercent(y, lastRow);
@@ -66,7 +66,7 @@ PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Chan
                                        }
                                        return afterRow(y);
                                    });
-    return {std::nullopt, gains, !completed};
+    return {std::nullopt, {}, step.gains, step, !completed};
 }
 
 } // namespace velmora

@@ -15,7 +15,9 @@ namespace velmora {
 
 struct PassOutcome {
     std::optional<Refusal> refusal;
-    Gains gains;        // what the pass applied, when it ran
+    RefusalDetail detail; // the channel and colour a rule's refusal is about
+    Gains gains;        // the design's gains, when the pass ran by them
+    Step step;          // what the pass applied, when it ran
     bool ended = false; // afterRow stopped it between two rows
 };
 
@@ -23,9 +25,10 @@ struct PassOutcome {
 // fields all read 0 (empty and non-numeric texts read 0 here).
 std::optional<Refusal> CheckDifferencesEntered(const FormFields &fields);
 
-// Reads the differences strictly, takes the gains, and rewrites every row of `target` with the
-// progress bar and text after each. A TooLarge refusal resets the three differences to 0.
+// Reads the differences strictly, makes the pass by `rule` (refused before any pixel changes when
+// the rule cannot make it), and rewrites every row of `target` with the progress bar and text
+// after each. A TooLarge refusal resets the three differences to 0.
 PassOutcome CorrectTarget(FormFields &fields, PictureSurface &target, const Channels &targetChannels,
-                          const AfterRow &afterRow);
+                          const AfterRow &afterRow, Rule rule = Rule::Design);
 
 } // namespace velmora

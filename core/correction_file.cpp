@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "core/correction_rule.h"
 #include "core/number_text.h"
 
 namespace velmora {
@@ -104,8 +105,19 @@ std::string CorrectionText(const CorrectionRecord &r)
 {
     std::string text = std::string(kHeading) + "\n";
     text += "version=" + std::to_string(kCorrectionFileVersion) + "\n";
-    text += "# pixel value v becomes clamp(floor(gain * v) + v, 0, 255), per channel: red, green, blue\n";
-    text += "gains=" + Triple(r.gains.red, r.gains.green, r.gains.blue, ExactFloat) + "\n";
+    text += std::string("rule=") + RuleName(r.rule) + "\n";
+    switch (r.rule) {
+    case Rule::Design:
+        text += "# pixel value v becomes clamp(floor(gain * v) + v, 0, 255), per channel: red, green, blue\n";
+        text += "gains=" + Triple(r.gains.red, r.gains.green, r.gains.blue, ExactFloat) + "\n";
+        break;
+    case Rule::Exact:
+        text += "# in linear light (sRGB), v is scaled by reference / target per channel, at most to white\n";
+        break;
+    case Rule::Curve:
+        text += "# v becomes 255 * (v / 255)^(ln(reference / 255) / ln(target / 255)) per channel\n";
+        break;
+    }
     if (r.reference)
         text += "reference=" + Triple((*r.reference)[0], (*r.reference)[1], (*r.reference)[2], ExactDouble) + "\n";
     if (r.target)
@@ -127,6 +139,8 @@ std::variant<CorrectionRecord, CorrectionFileError> ReadCorrection(std::string_v
 
     CorrectionRecord record;
     bool headed = false, gained = false;
+    std::int32_t fileVersion = 1;
+    std::optional<std::string_view> ruleName;
     std::set<std::string_view> keys;
     while (!text.empty()) {
         const auto end = text.find('\n');
@@ -151,6 +165,9 @@ std::variant<CorrectionRecord, CorrectionFileError> ReadCorrection(std::string_v
                 return CorrectionFileError::BadNumbers;
             if (*version > kCorrectionFileVersion)
                 return CorrectionFileError::NewerVersion;
+            fileVersion = *version;
+        } else if (entry->key == "rule") {
+            ruleName = entry->value;
         } else if (entry->key == "gains") {
             const auto gains = ParseGains(entry->value);
             if (!gains)
@@ -171,9 +188,28 @@ std::variant<CorrectionRecord, CorrectionFileError> ReadCorrection(std::string_v
     }
     if (!headed)
         return CorrectionFileError::NotACorrection;
-    if (!gained)
+    // Version 1 knew only the design's rule; a version-2 file without a rule line means it too.
+    if (fileVersion >= 2 && ruleName) {
+        const std::optional<Rule> rule = RuleOfName(*ruleName);
+        if (!rule)
+            return CorrectionFileError::UnknownRule;
+        record.rule = *rule;
+    }
+    if (record.rule == Rule::Design && !gained)
         return CorrectionFileError::NoGains;
+    if (record.rule != Rule::Design && (!record.reference || !record.target))
+        return CorrectionFileError::NoColours;
     return record;
+}
+
+Step StepOf(const CorrectionRecord &record)
+{
+    Step step{record.rule, record.gains, {}, {}};
+    if (record.reference)
+        step.reference = *record.reference;
+    if (record.target)
+        step.target = {double(record.target->red), double(record.target->green), double(record.target->blue)};
+    return step;
 }
 
 } // namespace velmora

@@ -13,9 +13,11 @@
 
 namespace velmora {
 
-// The gains are the whole correction; the colours are kept so the window can show where the
-// gains came from and 校正 can take them again.
+// With the design's rule the gains are the whole correction and the colours are kept so the
+// window can show where the gains came from and 校正 can take them again; the other rules work
+// from the two colours alone.
 struct CorrectionRecord {
+    Rule rule = Rule::Design;
     Gains gains;
     std::optional<std::array<double, 3>> reference;
     std::optional<Channels> target;
@@ -30,15 +32,22 @@ enum class CorrectionFileError {
     TooLong,        // far larger than any correction we write: not ours
     RepeatedKey,    // a line's key stands twice: which one was meant cannot be known
     Unreadable,     // the file cannot be opened or read
+    UnknownRule,    // the rule line names no rule we know
+    NoColours,      // a rule that works from the colours, without the reference or the target
 };
 
-inline constexpr int kCorrectionFileVersion = 1;
+// Version 2 adds the rule; a version-1 file is the design's rule. Every file is written as
+// version 2, which versions that know only 1 refuse as newer rather than misread.
+inline constexpr int kCorrectionFileVersion = 2;
 // Our files are a few hundred bytes; anything bigger is refused before it is parsed.
 inline constexpr std::size_t kCorrectionFileMaxBytes = 64 * 1024;
 
 // The text of a `.velmora` file, with every gain written so that it reads back to the same float.
 std::string CorrectionText(const CorrectionRecord &record);
 std::variant<CorrectionRecord, CorrectionFileError> ReadCorrection(std::string_view text);
+
+// The pass a record applies.
+Step StepOf(const CorrectionRecord &record);
 
 // Three numbers separated by commas, blanks around each allowed: "0.12,-0.05, 0.08". Nothing when
 // there are not exactly three, or one is not a finite number.

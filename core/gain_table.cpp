@@ -3,6 +3,7 @@
 
 #include "core/wide_map_row.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -31,15 +32,58 @@ std::uint8_t CorrectChannel(float gain, std::int32_t value)
     return static_cast<std::uint8_t>(corrected);
 }
 
-RowTables MakeRowTables(const std::vector<Gains> &passes)
+namespace {
+
+double Linear(double encoded)
+{
+    return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
+
+double Encoded(double linear)
+{
+    return linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+}
+
+std::uint8_t Rounded(double value)
+{
+    if (!(value > 0)) // NaN too: a colour that cannot be worked out stays dark rather than wrapping
+        return 0;
+    if (value >= 255)
+        return 255;
+    return static_cast<std::uint8_t>(std::lround(value));
+}
+
+} // namespace
+
+std::uint8_t StepValue(const Step &step, int channel, std::int32_t value)
+{
+    const float gains[3] = {step.gains.red, step.gains.green, step.gains.blue};
+    const double r = step.reference[std::size_t(channel)];
+    const double t = step.target[std::size_t(channel)];
+    switch (step.rule) {
+    case Rule::Design:
+        return CorrectChannel(gains[channel], value);
+    case Rule::Exact: {
+        const double scaled = std::min(1.0, Linear(value / 255.0) * Linear(r / 255.0) / Linear(t / 255.0));
+        return Rounded(255 * Encoded(scaled));
+    }
+    case Rule::Curve: {
+        const double gamma = std::log(r / 255) / std::log(t / 255);
+        return Rounded(255 * std::pow(value / 255.0, gamma));
+    }
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+RowTables MakeRowTables(const std::vector<Step> &passes)
 {
     RowTables t;
     for (std::uint32_t v = 0; v < 256; ++v) {
         std::int32_t r = v, g = v, b = v;
-        for (const Gains &pass : passes) {
-            r = CorrectChannel(pass.red, r);
-            g = CorrectChannel(pass.green, g);
-            b = CorrectChannel(pass.blue, b);
+        for (const Step &pass : passes) {
+            r = StepValue(pass, 0, r);
+            g = StepValue(pass, 1, g);
+            b = StepValue(pass, 2, b);
         }
         t.red[v] = std::uint32_t(r) << 16;
         t.green[v] = std::uint32_t(g) << 8;
@@ -49,7 +93,18 @@ RowTables MakeRowTables(const std::vector<Gains> &passes)
     return t;
 }
 
+RowTables MakeRowTables(const std::vector<Gains> &passes)
+{
+    std::vector<Step> steps;
+    steps.reserve(passes.size());
+    for (const Gains &g : passes)
+        steps.push_back(Step{Rule::Design, g, {}, {}});
+    return MakeRowTables(steps);
+}
+
 RowTables MakeRowTables(const Gains &gains) { return MakeRowTables(std::vector<Gains>{gains}); }
+
+RowTables MakeRowTables(const Step &step) { return MakeRowTables(std::vector<Step>{step}); }
 
 void MapRow(std::uint32_t *row, int width, const RowTables &tables)
 {

@@ -140,6 +140,8 @@ private slots:
     void windowAndCommandLineWriteTheSameBitmap();
     void jpegKeepsCameraDataAndFollowsTheRule();
     void correctionFileGivesTheSameOutput();
+    void rulesFollowTheirFormulas_data();
+    void rulesFollowTheirFormulas();
     void refusals_data();
     void refusals();
     void messagesFollowTheLocale_data();
@@ -164,7 +166,8 @@ void TestApplyCommand::pixelsFollowTheRule_data()
     QTest::addColumn<QString>("gains");
     QTest::addColumn<QString>("format");
     QTest::newRow("jpeg to bmp, several bands") << "jpeg" << "0.12,-0.05,0.08" << "bmp";
-    QTest::newRow("jpeg to bmp, clamping both ways") << "jpeg" << "-1.5,2.25,-0.3333333" << "bmp";
+    // Gains of -1 and below are refused (a whole channel to black); -0.9 comes closest.
+    QTest::newRow("jpeg to bmp, clamping both ways") << "jpeg" << "-0.9,2.25,-0.3333333" << "bmp";
     QTest::newRow("progressive jpeg to bmp") << "progressive" << "0.1,0.2,-0.1" << "bmp";
     QTest::newRow("grey jpeg to bmp") << "grey" << "0.3,0,-0.2" << "bmp";
     QTest::newRow("turned jpeg to bmp, upright") << "turned" << "0.12,-0.05,0.08" << "bmp";
@@ -294,6 +297,66 @@ void TestApplyCommand::correctionFileGivesTheSameOutput()
     QVERIFY2(missing.err.contains("cannot read the correction file"), qPrintable(missing.err));
 }
 
+// Each rule, written out plainly, over ImageMagick's decode of the photo; a correction file with
+// the rule gives the same file as the options.
+void TestApplyCommand::rulesFollowTheirFormulas_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::newRow("exact") << "exact";
+    QTest::newRow("curve") << "curve";
+}
+
+void TestApplyCommand::rulesFollowTheirFormulas()
+{
+    QFETCH(QString, rule);
+    QTemporaryDir dir;
+    const QString input = dir.filePath("photo.png");
+    QVERIFY(Photo(401, 203, 6).save(input));
+    const std::array<double, 3> r{0xa0, 0x7e, 0x56}, t{0x82, 0x5c, 0x43}; // two Monk tones
+    const Ran ran = Apply({"--rule", rule, "--reference", "160,126,86", "--target", "130,92,67", "--out",
+                           dir.filePath("a"), input});
+    QVERIFY2(ran.exit == 0, qPrintable(ran.err));
+    std::array<std::array<char, 256>, 3> answer{};
+    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const auto encoded = [](double l) { return l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055; };
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v) {
+            double out;
+            if (rule == "exact")
+                out = 255 * encoded(std::min(1.0, linear(v / 255.0) * linear(r[c] / 255) / linear(t[c] / 255)));
+            else
+                out = 255 * std::pow(v / 255.0, std::log(r[c] / 255) / std::log(t[c] / 255));
+            answer[c][v] = static_cast<char>(int(std::floor(out + 0.5)));
+        }
+    QByteArray expected = Decoded(input);
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        expected[i] = answer[i % 3][uchar(expected[i])];
+    const QString difference = FirstDifference(Decoded(dir.filePath("a/photo.png")), expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+
+    const QString file = dir.filePath("shoot.velmora");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(("[velmora correction]\nversion=2\nrule=" + rule + "\nreference=160,126,86\ntarget=130,92,67\n").toUtf8());
+    f.close();
+    QCOMPARE(Apply({"--correction", file, "--out", dir.filePath("b"), input}).exit, 0);
+    QVERIFY(fakes::Read(dir.filePath("b/photo.png")) == fakes::Read(dir.filePath("a/photo.png")));
+    // --rule turns a file's colours into that rule's pass.
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[velmora correction]\nversion=1\ngains=1,1,1\nreference=160,126,86\ntarget=130,92,67\n");
+    f.close();
+    QCOMPARE(Apply({"--correction", file, "--rule", rule, "--out", dir.filePath("c"), input}).exit, 0);
+    QVERIFY(fakes::Read(dir.filePath("c/photo.png")) == fakes::Read(dir.filePath("a/photo.png")));
+    // An unknown rule in a file refuses it, and nothing is written.
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[velmora correction]\nversion=2\nrule=warm\nreference=160,126,86\ntarget=130,92,67\n");
+    f.close();
+    const Ran unknown = Apply({"--correction", file, "--out", dir.filePath("d"), input});
+    QCOMPARE(unknown.exit, 2);
+    QVERIFY2(unknown.err.contains("rule this version does not know"), qPrintable(unknown.err));
+    QVERIFY(!QFile::exists(dir.filePath("d")));
+}
+
 void TestApplyCommand::refusals_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -316,6 +379,20 @@ void TestApplyCommand::refusals_data()
     QTest::newRow("format gif") << QStringList{"--gains", "0,0,0", "--format", "gif"} << "unsupported output format";
     QTest::newRow("unknown option") << QStringList{"--gain", "0,0,0"} << "unknown option";
     QTest::newRow("value missing") << QStringList{"--gains"} << "needs a value";
+    QTest::newRow("gains with another rule") << QStringList{"--gains", "0.1,0,0", "--rule", "exact"}
+                                             << "--gains belongs to the design's rule";
+    QTest::newRow("unknown rule") << QStringList{"--rule=warm", "--reference", "90,60,45", "--target", "200,170,150"}
+                                  << "unknown rule (use design, exact or curve): warm";
+    QTest::newRow("darker reference by the design's rule")
+        << QStringList{"--reference", "90,60,45", "--target", "200,170,150"} << "much darker than this skin";
+    QTest::newRow("gain of -1") << QStringList{"--gains", "0,-1,0"} << "green gain would be -1";
+    QTest::newRow("exact on a black target channel")
+        << QStringList{"--rule", "exact", "--reference", "90,60,45", "--target", "0,170,150"} << "its red is 0";
+    QTest::newRow("curve on a white reference channel")
+        << QStringList{"--rule", "curve", "--reference", "90,60,255", "--target", "200,170,150"}
+        << "the reference's blue is 255";
+    QTest::newRow("curve on a black target channel")
+        << QStringList{"--rule", "curve", "--reference", "90,60,45", "--target", "200,0,150"} << "the target's green is 0";
 }
 
 // Refused before any photo is touched: exit 2, the reason on stderr, no output folder made.

@@ -251,9 +251,12 @@ void TestCorrection::largeNegativeDifferencePasses()
     rig.differences("-150", "0", "0");
     rig.target = {200, 200, 200};
     rig.run();
-    QVERIFY(rig.passed());
-    // L = Int(-150 / 3) + 200 = 150; gain -1 takes red to 0, never below.
-    QCOMPARE(rig.surface.at(0, 0), Rgb(0, 100, 80));
+    // L = Int(-150 / 3) + 200 = 150; gain -1 would take the whole red channel to 0: refused, with
+    // the channel named, before any pixel changes.
+    QCOMPARE(rig.outcome.refusal, std::optional<Refusal>(Refusal::ChannelToBlack));
+    QCOMPARE(rig.outcome.detail.channel, 0);
+    QCOMPARE(rig.surface.at(0, 0), Rgb(120, 100, 80));
+    QCOMPARE(rig.fields.texts[Field::DifferenceRed], std::string("-150"));
 }
 
 void TestCorrection::typedDifferencesWithoutPick()
@@ -273,7 +276,8 @@ void TestCorrection::tablePassEqualsPerPixelRule_data()
     QTest::newRow("mixed signs") << QStringList{"33", "-12", "0.25"} << Channels{90, 60, 50};
     QTest::newRow("tiny gains") << QStringList{"0.001", "-0.001", "0.0001"} << Channels{128, 128, 128};
     QTest::newRow("large gains") << QStringList{"100", "99", "98"} << Channels{0, 0, 1};
-    QTest::newRow("gains that saturate both ways") << QStringList{"-700", "100", "100"} << Channels{255, 255, 255};
+    // Gains of -1 and below are refused before the pass (tst_rules); white still saturates.
+    QTest::newRow("gains that saturate at white") << QStringList{"-60", "100", "100"} << Channels{255, 255, 255};
     QTest::newRow("thirds") << QStringList{"1", "2", "4"} << Channels{3, 3, 3};
 }
 

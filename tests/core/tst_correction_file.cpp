@@ -60,6 +60,62 @@ private slots:
         QVERIFY(!r.reference && !r.target && !r.differences);
     }
 
+    // Version 1 knew only the design's rule; version 2 names its rule, and without the line means
+    // the design's too.
+    void rulesOfEachVersion_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("rule");
+        const QByteArray colours = "reference=200,150,120\ntarget=120,100,80\n";
+        QTest::newRow("version 1") << "[velmora correction]\nversion=1\ngains=1,2,3\n" + colours << int(Rule::Design);
+        QTest::newRow("version 1 ignores a rule line")
+            << "[velmora correction]\nversion=1\nrule=exact\ngains=1,2,3\n" + colours << int(Rule::Design);
+        QTest::newRow("no version line") << "[velmora correction]\ngains=1,2,3\n" + colours << int(Rule::Design);
+        QTest::newRow("version 2, no rule") << "[velmora correction]\nversion=2\ngains=1,2,3\n" + colours << int(Rule::Design);
+        QTest::newRow("version 2, design") << QByteArray("[velmora correction]\nversion=2\nrule=design\ngains=1,2,3\n") << int(Rule::Design);
+        QTest::newRow("version 2, exact") << "[velmora correction]\nversion=2\nrule=exact\n" + colours << int(Rule::Exact);
+        QTest::newRow("version 2, curve") << "[velmora correction]\nversion=2\nrule = curve \n" + colours << int(Rule::Curve);
+    }
+    void rulesOfEachVersion()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, rule);
+        const auto read = ReadCorrection(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+        QVERIFY(std::holds_alternative<CorrectionRecord>(read));
+        QCOMPARE(int(std::get<CorrectionRecord>(read).rule), rule);
+    }
+
+    // Every rule is written as version 2 with its rule line and reads back to the same pass.
+    void writtenAsVersionTwo_data()
+    {
+        QTest::addColumn<int>("rule");
+        QTest::newRow("design") << int(Rule::Design);
+        QTest::newRow("exact") << int(Rule::Exact);
+        QTest::newRow("curve") << int(Rule::Curve);
+    }
+    void writtenAsVersionTwo()
+    {
+        QFETCH(int, rule);
+        CorrectionRecord written;
+        written.rule = Rule(rule);
+        written.gains = {0.5f, 0.25f, 0.125f};
+        written.reference = std::array<double, 3>{200.25, 150, 120};
+        written.target = Channels{120, 100, 80};
+        written.differences = Gains{80.25f, 50, 40};
+        const std::string text = CorrectionText(written);
+        QVERIFY(text.find("\nversion=2\n") != std::string::npos);
+        const std::string ruleLine = std::string("\nrule=") + (rule == 0 ? "design" : rule == 1 ? "exact" : "curve") + "\n";
+        QVERIFY(text.find(ruleLine) != std::string::npos);
+        const auto read = ReadCorrection(text);
+        QVERIFY(std::holds_alternative<CorrectionRecord>(read));
+        const Step step = StepOf(std::get<CorrectionRecord>(read));
+        QCOMPARE(int(step.rule), rule);
+        QCOMPARE(step.reference[0], 200.25);
+        QCOMPARE(step.target[2], 80.0);
+        if (Rule(rule) == Rule::Design)
+            QCOMPARE(step.gains.blue, 0.125f);
+    }
+
     void unknownKeysOfLaterVersionsAreSkipped()
     {
         const auto read = ReadCorrection("# exported\n\n[velmora correction]\nversion=1\nnote=wedding\ngains=1,2,3\n");
@@ -75,7 +131,7 @@ private slots:
         QTest::newRow("empty") << QByteArray() << CorrectionFileError::NotACorrection;
         QTest::newRow("some ini") << QByteArray("[General]\ngains=1,2,3\n") << CorrectionFileError::NotACorrection;
         QTest::newRow("a JPEG") << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10) << CorrectionFileError::NotACorrection;
-        QTest::newRow("newer version") << QByteArray("[velmora correction]\nversion=2\ngains=1,2,3\n")
+        QTest::newRow("newer version") << QByteArray("[velmora correction]\nversion=3\ngains=1,2,3\n")
                                        << CorrectionFileError::NewerVersion;
         QTest::newRow("no gains") << head << CorrectionFileError::NoGains;
         QTest::newRow("two gains") << head + "gains=1,2\n" << CorrectionFileError::BadNumbers;
@@ -94,6 +150,15 @@ private slots:
         QTest::newRow("gains twice") << head + "gains=1,2,3\ngains=4,5,6\n" << CorrectionFileError::RepeatedKey;
         QTest::newRow("version twice") << head + "version=1\ngains=1,2,3\n" << CorrectionFileError::RepeatedKey;
         QTest::newRow("unknown key twice") << head + "gains=1,2,3\nnote=a\nnote=b\n" << CorrectionFileError::RepeatedKey;
+        const QByteArray two = "[velmora correction]\nversion=2\n";
+        const QByteArray colours = "reference=200,150,120\ntarget=120,100,80\n";
+        QTest::newRow("unknown rule") << two + "rule=warm\ngains=1,2,3\n" + colours << CorrectionFileError::UnknownRule;
+        QTest::newRow("rule in capitals") << two + "rule=Exact\n" + colours << CorrectionFileError::UnknownRule;
+        QTest::newRow("empty rule") << two + "rule=\ngains=1,2,3\n" << CorrectionFileError::UnknownRule;
+        QTest::newRow("exact without target") << two + "rule=exact\nreference=200,150,120\n" << CorrectionFileError::NoColours;
+        QTest::newRow("curve without reference") << two + "rule=curve\ntarget=120,100,80\n" << CorrectionFileError::NoColours;
+        QTest::newRow("design rule without gains") << two + "rule=design\n" + colours << CorrectionFileError::NoGains;
+        QTest::newRow("rule twice") << two + "rule=exact\nrule=curve\n" + colours << CorrectionFileError::RepeatedKey;
     }
     void badFilesAreRefused()
     {

@@ -165,7 +165,9 @@ void TestBatchDialog::cancelStopsBetweenPhotos()
     QStringList photos;
     for (int i = 0; i < 40; ++i)
         photos << WriteJpeg(dir.filePath(QStringLiteral("p%1.jpg").arg(i)), 400, 300, i);
-    BatchDialog dialog(Gains{0.1f, 0, 0});
+    CorrectionRecord gains;
+    gains.gains = {0.1f, 0, 0};
+    BatchDialog dialog(gains);
     dialog.addPhotos(photos);
     QSignalSpy finished(&dialog, &BatchDialog::runFinished);
     Get<QPushButton>(dialog, "start")->click();

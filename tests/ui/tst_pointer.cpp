@@ -1,6 +1,8 @@
 // Velmora tests — pointing at the swatches and pictures: sampling, picking and dragging.
 #include <QtTest>
 
+#include <QApplication>
+
 #include "support/window_rig.h"
 #include "ui/window/window_texts.h"
 #include "picture/process_setup.h"
@@ -56,6 +58,8 @@ private slots:
     void targetClickNeedsReference();
     void dragMovesOnceAtRelease_data();
     void dragMovesOnceAtRelease();
+    void dragFartherThanTheDragDistanceIsNoPick_data();
+    void dragFartherThanTheDragDistanceIsNoPick();
     void heldMoveOutsideSamplesOutside();
     void pointingDuringPass();
     void fractionalPositionsOnScaledScreens();
@@ -115,20 +119,21 @@ void TestPointer::lastSourceWins()
     MoveTo(swatch, At(swatch, 5, 5));
     MoveTo(reference, At(reference, 120, 90));
     QCOMPARE(w.form.hoverColour(), Word(120, 90, 7));
-    // Press on the reference, move to another point, release: a drag that also picks.
+    // Press on the reference, move to another point within the drag distance, release: a pick
+    // of the colour there (a longer move is a pan: dragFartherThanTheDragDistanceIsNoPick).
     QTest::mousePress(reference, Qt::LeftButton, {}, At(reference, 120, 90));
-    QTest::mouseMove(reference, At(reference, 100, 80));
-    QTest::mouseRelease(reference, Qt::LeftButton, {}, At(reference, 100, 80));
-    QCOMPARE(w.text("主红"), QStringLiteral("100"));
-    QCOMPARE(w.text("主绿"), QStringLiteral("80"));
+    QTest::mouseMove(reference, At(reference, 116, 88));
+    QTest::mouseRelease(reference, Qt::LeftButton, {}, At(reference, 116, 88));
+    QCOMPARE(w.text("主红"), QStringLiteral("116"));
+    QCOMPARE(w.text("主绿"), QStringLiteral("88"));
     QCOMPARE(w.text("主蓝"), QStringLiteral("7"));
 
     MoveTo(target, At(target, 60, 50));
     QTest::mouseClick(target, Qt::RightButton, {}, At(target, 60, 50));
     QCOMPARE(w.text("客红"), QStringLiteral("60"));
     QCOMPARE(w.text("客绿"), QStringLiteral("50"));
-    QCOMPARE(w.text("红"), QStringLiteral("40"));
-    QCOMPARE(w.text("绿"), QStringLiteral("30"));
+    QCOMPARE(w.text("红"), QStringLiteral("56"));
+    QCOMPARE(w.text("绿"), QStringLiteral("38"));
     QCOMPARE(w.text("蓝"), QStringLiteral("0"));
     QCOMPARE(w.form.targetChannels(), (Channels{60, 50, 7}));
 }
@@ -141,6 +146,51 @@ void TestPointer::targetClickNeedsReference()
     QTest::mouseClick(target, Qt::LeftButton, {}, At(target, 60, 50));
     QCOMPARE(w.messages.shown, (std::vector<fakes::Message>{{text::RefusalText(Refusal::NoReference), "提示"}}));
     QVERIFY(w.text("客红").isEmpty());
+}
+
+void TestPointer::dragFartherThanTheDragDistanceIsNoPick_data()
+{
+    const int d = QApplication::startDragDistance();
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QPoint>("release"); // from a press at (60, 50)
+    QTest::addColumn<bool>("picks");
+    for (const char *box : {"客体图片", "取样图片"}) {
+        QTest::addRow("%s click without a move", box) << QString::fromUtf8(box) << QPoint(60, 50) << true;
+        QTest::addRow("%s within the drag distance", box) << QString::fromUtf8(box) << QPoint(60 + d, 50) << true;
+        QTest::addRow("%s just past it", box) << QString::fromUtf8(box) << QPoint(60 + d, 51) << false;
+        QTest::addRow("%s a long pan", box) << QString::fromUtf8(box) << QPoint(10, 20) << false;
+    }
+}
+
+// A press, move and release farther than the desktop's drag distance pans the picture and picks
+// nothing; a click, or a move within the distance, picks the colour under the release.
+void TestPointer::dragFartherThanTheDragDistanceIsNoPick()
+{
+    QFETCH(QString, box);
+    QFETCH(QPoint, release);
+    QFETCH(bool, picks);
+    Shown w;
+    w.field("主红")->setText("100");
+    w.field("主绿")->setText("100");
+    w.field("主蓝")->setText("100");
+    PictureBox *picture = w.box(box.toUtf8().constData());
+    const QStringList fields{w.text("主红"), w.text("客红"), w.text("红")};
+    const QPoint start = picture->pos();
+    MoveTo(picture, At(picture, 60, 50));
+    QTest::mousePress(picture, Qt::LeftButton, {}, At(picture, 60, 50));
+    QTest::mouseMove(picture, At(picture, release.x(), release.y()));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, At(picture, release.x(), release.y()));
+    QCOMPARE(picture->pos(), start + release - QPoint(60, 50));
+    QVERIFY(w.messages.shown.empty());
+    const QStringList now{w.text("主红"), w.text("客红"), w.text("红")};
+    if (!picks) {
+        QCOMPARE(now, fields);
+        return;
+    }
+    if (box == "取样图片")
+        QCOMPARE(w.text("主红"), QString::number(release.x()));
+    else
+        QCOMPARE(w.text("客红"), QString::number(release.x()));
 }
 
 void TestPointer::dragMovesOnceAtRelease_data()

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,7 +22,9 @@
 #include <QVBoxLayout>
 
 #include "core/correction_file.h"
+#include "core/correction_rule.h"
 #include "io/correction_file_reader.h"
+#include "picture/picture_loader.h"
 #include "ui/window/window_texts.h"
 
 namespace velmora {
@@ -41,6 +44,8 @@ QStringList PhotoPatterns()
     return patterns;
 }
 
+constexpr QSize kPreviewSize(160, 120);
+
 // The design's BMP last: a batch most often keeps the photos' own JPEG.
 constexpr PictureFormat kOutputFormats[] = {PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Tiff,
                                             PictureFormat::WebP, PictureFormat::Bmp};
@@ -55,9 +60,10 @@ struct BatchDialog::Run {
     std::unique_ptr<BatchRun> pool; // last, so its workers have ended before the counts go
 };
 
-BatchDialog::BatchDialog(std::optional<Gains> lastGains, QWidget *parent)
-    : QDialog(parent), m_lastGains(lastGains), m_photos(new QListWidget), m_addPhotos(new QPushButton),
-      m_addFolder(new QPushButton), m_remove(new QPushButton), m_useLastGains(new QRadioButton),
+BatchDialog::BatchDialog(std::optional<CorrectionRecord> current, QWidget *parent)
+    : QDialog(parent), m_lastCorrection(std::move(current)), m_photos(new QListWidget), m_addPhotos(new QPushButton),
+      m_addFolder(new QPushButton), m_remove(new QPushButton), m_useLastGains(new QRadioButton), m_summary(new QLabel),
+      m_previewBefore(new QLabel), m_previewAfter(new QLabel),
       m_useFile(new QRadioButton), m_correctionFile(new QLineEdit), m_browseCorrection(new QPushButton),
       m_outputFolder(new QLineEdit), m_browseOutput(new QPushButton), m_format(new QComboBox),
       m_quality(new QSpinBox), m_start(new QPushButton), m_cancel(new QPushButton), m_progress(new QProgressBar),
@@ -65,8 +71,9 @@ BatchDialog::BatchDialog(std::optional<Gains> lastGains, QWidget *parent)
 {
     setWindowTitle(Utf8(text::kBatchTitle));
     buildLayout();
-    m_useLastGains->setEnabled(m_lastGains.has_value());
-    (m_lastGains ? m_useLastGains : m_useFile)->setChecked(true);
+    m_useLastGains->setEnabled(m_lastCorrection.has_value());
+    (m_lastCorrection ? m_useLastGains : m_useFile)->setChecked(true);
+    m_summary->setText(m_lastCorrection ? text::CorrectionSummary(*m_lastCorrection) : Utf8(text::kBatchNoGains));
 
     connect(m_addPhotos, &QPushButton::clicked, this, &BatchDialog::chooseFiles);
     connect(m_addFolder, &QPushButton::clicked, this, &BatchDialog::chooseFolder);
@@ -111,6 +118,25 @@ void BatchDialog::buildLayout()
     auto *correctionBox = new QGroupBox(Utf8(text::kBatchCorrection));
     auto *correctionGrid = new QVBoxLayout(correctionBox);
     correctionGrid->addWidget(m_useLastGains);
+    m_summary->setObjectName("correctionSummary");
+    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->setContentsMargins(20, 0, 0, 0); // under its radio button's text
+    correctionGrid->addWidget(m_summary);
+    m_previewBefore->setObjectName("previewBefore");
+    m_previewAfter->setObjectName("previewAfter");
+    auto *previewRow = new QHBoxLayout;
+    for (auto [label, caption] : {std::pair{m_previewBefore, text::kBatchPreviewBefore},
+                                  std::pair{m_previewAfter, text::kBatchPreviewAfter}}) {
+        label->setFixedSize(kPreviewSize);
+        label->setAlignment(Qt::AlignCenter);
+        auto *column = new QVBoxLayout;
+        column->addWidget(label);
+        column->addWidget(new QLabel(Utf8(caption)), 0, Qt::AlignHCenter);
+        previewRow->addLayout(column);
+    }
+    previewRow->addStretch();
+    correctionGrid->addLayout(previewRow);
+    connect(m_useLastGains, &QRadioButton::toggled, this, &BatchDialog::updatePreview);
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(m_useFile);
     fileRow->addWidget(m_correctionFile, 1);
@@ -170,6 +196,33 @@ void BatchDialog::addPhotos(const QStringList &paths)
     if (!m_outputEdited && m_photos->count() > 0)
         m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(Utf8(text::kBatchFolderName)));
     updateState();
+    updatePreview();
+}
+
+void BatchDialog::updatePreview()
+{
+    const QString first = m_photos->count() > 0 ? m_photos->item(0)->text() : QString();
+    if (first != m_previewPath) {
+        m_previewPath = first;
+        m_previewImage = QImage();
+        if (!first.isEmpty()) {
+            const LoadedPicture loaded = LoadPicture(first);
+            if (loaded.problem == LoadProblem::None)
+                m_previewImage = loaded.image.scaled(kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                     .convertToFormat(QImage::Format_RGB32);
+        }
+    }
+    m_previewBefore->setPixmap(m_previewImage.isNull() ? QPixmap() : QPixmap::fromImage(m_previewImage));
+    // Only the correction the photo shows: a file's is read, and judged, when the run starts.
+    QImage after;
+    if (!m_previewImage.isNull() && m_useLastGains->isChecked() && m_lastCorrection
+        && !CheckStep(StepOf(*m_lastCorrection))) {
+        after = m_previewImage.copy();
+        const RowTables tables = MakeRowTables(StepOf(*m_lastCorrection));
+        for (int y = 0; y < after.height(); ++y)
+            MapRow(reinterpret_cast<std::uint32_t *>(after.scanLine(y)), after.width(), tables);
+    }
+    m_previewAfter->setPixmap(after.isNull() ? QPixmap() : QPixmap::fromImage(after));
 }
 
 void BatchDialog::chooseFiles()
@@ -213,26 +266,45 @@ void BatchDialog::removeSelected()
 {
     qDeleteAll(m_photos->selectedItems());
     updateState();
+    updatePreview();
 }
 
-std::optional<Gains> BatchDialog::chosenGains()
+void BatchDialog::explainNoCorrection(const QString &reason)
 {
+    if (!m_lastCorrection)
+        m_summary->setText(reason);
+}
+
+std::optional<Step> BatchDialog::chosenStep()
+{
+    std::optional<CorrectionRecord> chosen;
     if (m_useLastGains->isChecked()) {
-        if (!m_lastGains)
+        if (!m_lastCorrection)
             m_current->setText(Utf8(text::kBatchNoGains));
-        return m_lastGains;
+        chosen = m_lastCorrection;
+    } else {
+        const QString path = m_correctionFile->text().trimmed();
+        if (path.isEmpty()) {
+            m_current->setText(Utf8(text::kBatchNoCorrectionFile));
+            return std::nullopt;
+        }
+        const auto record = ReadCorrectionFile(QFile::encodeName(path).toStdString());
+        if (const auto *error = std::get_if<CorrectionFileError>(&record)) {
+            m_current->setText(text::CorrectionFileMessage(path, *error));
+            return std::nullopt;
+        }
+        chosen = std::get<CorrectionRecord>(record);
     }
-    const QString path = m_correctionFile->text().trimmed();
-    if (path.isEmpty()) {
-        m_current->setText(Utf8(text::kBatchNoCorrectionFile));
+    if (!chosen)
+        return std::nullopt;
+    // A file may hold what no pass of the window would make (edited by hand, or from a version
+    // without the checks): refused before any photo is written.
+    const Step step = StepOf(*chosen);
+    if (const auto refusal = CheckStep(step)) {
+        m_current->setText(QString::fromStdString(text::RefusalText(refusal->kind, refusal->detail)));
         return std::nullopt;
     }
-    const auto record = ReadCorrectionFile(QFile::encodeName(path).toStdString());
-    if (const auto *error = std::get_if<CorrectionFileError>(&record)) {
-        m_current->setText(text::CorrectionFileMessage(path, *error));
-        return std::nullopt;
-    }
-    return std::get<CorrectionRecord>(record).gains;
+    return step;
 }
 
 void BatchDialog::start()
@@ -247,8 +319,8 @@ void BatchDialog::start()
         m_current->setText(Utf8(text::kBatchNoOutputFolder));
         return;
     }
-    const std::optional<Gains> gains = chosenGains();
-    if (!gains)
+    const std::optional<Step> step = chosenStep();
+    if (!step)
         return;
 
     std::vector<std::string> files;
@@ -258,7 +330,7 @@ void BatchDialog::start()
     BatchJob job;
     job.plan = PlanOutputs(files, QFile::encodeName(m_outputFolder->text().trimmed()).toStdString(), format,
                            NameClash::Number);
-    job.tables = MakeRowTables(*gains);
+    job.tables = MakeRowTables(*step);
     job.quality = m_quality->value();
     job.clash = NameClash::Number;
     m_results->clear();
@@ -329,7 +401,7 @@ void BatchDialog::updateState()
     for (QWidget *w : std::initializer_list<QWidget *>{m_photos, m_addPhotos, m_addFolder, m_useFile, m_correctionFile,
                                                        m_browseCorrection, m_outputFolder, m_browseOutput, m_format})
         w->setEnabled(idle);
-    m_useLastGains->setEnabled(idle && m_lastGains.has_value());
+    m_useLastGains->setEnabled(idle && m_lastCorrection.has_value());
     m_remove->setEnabled(idle && !m_photos->selectedItems().isEmpty());
     const auto format = static_cast<PictureFormat>(m_format->currentData().toInt());
     m_quality->setEnabled(idle && (format == PictureFormat::Jpeg || format == PictureFormat::WebP));

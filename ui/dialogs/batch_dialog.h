@@ -1,5 +1,5 @@
-// Velmora — the batch dialog: one correction (the last pass's gains or a .velmora file) over many
-// photos, in the background, while the main window stays usable.
+// Velmora — the batch dialog: one correction (the one the photo shows, or a .velmora file) over
+// many photos, in the background, while the main window stays usable.
 #pragma once
 
 #include <memory>
@@ -7,7 +7,9 @@
 #include <vector>
 
 #include <QDialog>
+#include <QImage>
 
+#include "core/correction_file.h"
 #include "core/gain_table.h"
 #include "batch/batch_run.h"
 
@@ -27,9 +29,12 @@ class BatchDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit BatchDialog(std::optional<Gains> lastGains, QWidget *parent = nullptr);
+    // `current`: the correction the photo shows, with its rule; none leaves only a file to choose.
+    explicit BatchDialog(std::optional<CorrectionRecord> current, QWidget *parent = nullptr);
     ~BatchDialog() override; // a run in progress is cancelled; the photos in hand are finished
 
+    // Why there is no correction to offer, shown where its summary would be.
+    void explainNoCorrection(const QString &reason);
     // Adds photos to the list, each once; the first one sets the default output folder.
     void addPhotos(const QStringList &paths);
     bool running() const { return m_run != nullptr; }
@@ -52,10 +57,12 @@ private:
     void fileDone(std::size_t index, const FileResult &result);
     void runEnded();
     void updateState();
-    // The gains chosen, or nothing with the reason shown.
-    std::optional<Gains> chosenGains();
+    // The pass chosen, or nothing with the reason shown.
+    std::optional<Step> chosenStep();
+    // The first photo small, before and after the correction chosen (when one is chosen and sound).
+    void updatePreview();
 
-    std::optional<Gains> m_lastGains;
+    std::optional<CorrectionRecord> m_lastCorrection;
     bool m_outputEdited = false;
     std::unique_ptr<Run> m_run;
 
@@ -64,6 +71,11 @@ private:
     QPushButton *m_addFolder;
     QPushButton *m_remove;
     QRadioButton *m_useLastGains;
+    QLabel *m_summary;
+    QLabel *m_previewBefore;
+    QLabel *m_previewAfter;
+    QString m_previewPath; // the photo m_previewImage was made from
+    QImage m_previewImage;
     QRadioButton *m_useFile;
     QLineEdit *m_correctionFile;
     QPushButton *m_browseCorrection;

@@ -50,6 +50,7 @@ void AppWindow::buildMenus()
     edit->addAction(c.redo);
     edit->addSeparator();
     edit->addMenu(c.sampleSize);
+    edit->addMenu(c.rule);
 
     QMenu *view = bar->addMenu(QString::fromUtf8(text::kViewMenu));
     view->addAction(c.fitToWindow);

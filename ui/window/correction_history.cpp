@@ -19,11 +19,18 @@ void CorrectionHistory::reset(const QImage &loaded)
 
 void CorrectionHistory::recordPass(const Gains &gains)
 {
+    CorrectionRecord record;
+    record.gains = gains;
+    recordPass(record);
+}
+
+void CorrectionHistory::recordPass(const CorrectionRecord &record)
+{
     if (m_loaded.isNull())
         return;
     m_passes.resize(m_applied);
     m_serials.resize(m_applied);
-    m_passes.push_back(gains);
+    m_passes.push_back(record);
     m_serials.push_back(m_nextSerial++);
     m_applied = m_passes.size();
 }
@@ -54,7 +61,10 @@ void CorrectionHistory::redo(PictureSurface &picture)
 
 void CorrectionHistory::replay(PictureSurface &picture) const
 {
-    const std::vector<Gains> applied(m_passes.begin(), m_passes.begin() + std::ptrdiff_t(m_applied));
+    // Each pass by the rule it ran with, whatever the rule in force now.
+    std::vector<Step> applied;
+    for (std::size_t i = 0; i < m_applied; ++i)
+        applied.push_back(StepOf(m_passes[i]));
     const RowTables tables = MakeRowTables(applied);
     const int rows = std::min(m_loaded.height(), picture.drawingHeight());
     for (int y = 0; y < rows; ++y) {

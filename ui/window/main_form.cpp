@@ -54,19 +54,20 @@ void MainForm::correct()
     const PictureBox &target = *m_targetPicture;
     PassPacer pacer([this] { return yieldDuringPass(); }, m_passEventIntervalMs, target.drawingWidth(),
                     target.drawingHeight() - 1);
+    // The rule in force now goes with this pass into the history, whatever is chosen later.
     const PassOutcome outcome = CorrectTarget(m_panel, *m_targetPicture, m_photo.targetChannels(),
-                                              [&pacer](std::int32_t row) { return pacer.afterRow(row); });
+                                              [&pacer](std::int32_t row) { return pacer.afterRow(row); }, m_rule);
     if (outcome.ended)
         return; // the program is ending: no further row, no beep
     m_passRunning = false;
     if (outcome.refusal) {
-        showRefusal(*outcome.refusal);
+        showRefusal(*outcome.refusal, outcome.detail);
         m_awaitingCompletedPass = *outcome.refusal == Refusal::TooLarge;
         updateButtons();
         return;
     }
     m_awaitingCompletedPass = false;
-    m_photo.passCompleted(generation, passRecord(outcome.gains));
+    m_photo.passCompleted(generation, passRecord(outcome.step));
     updateButtons();
     m_services.beeper.beep();
 }
@@ -79,9 +80,9 @@ bool MainForm::yieldDuringPass()
     return m_services.loop.processPendingEvents();
 }
 
-void MainForm::showRefusal(Refusal refusal)
+void MainForm::showRefusal(Refusal refusal, const RefusalDetail &detail)
 {
-    m_services.messages.show(text::RefusalText(refusal), text::kNoticeTitle);
+    m_services.messages.show(text::RefusalText(refusal, detail), text::kNoticeTitle);
 }
 
 // A pass turns off what could interfere with it; imports and 退出 stay live.

@@ -51,6 +51,7 @@ struct Commands {
     QAction *undo = nullptr;
     QAction *redo = nullptr;
     QMenu *sampleSize = nullptr;
+    QMenu *rule = nullptr; // 校正规则: one checkable action a rule, the design's first
     QAction *fitToWindow = nullptr;
     QAction *actualSize = nullptr;
     QAction *zoomIn = nullptr;
@@ -107,8 +108,14 @@ public:
     // How long a pass runs rows before it lets the window's events run; 0 lets them run after
     // every row.
     void setPassEventInterval(int milliseconds) { m_passEventIntervalMs = milliseconds; }
-    // The gains of the last pass that ran to the end, which a batch can apply to other photos.
+    // The gains of the correction the photo now shows, which a batch can apply to other photos.
     std::optional<Gains> lastGains() const;
+    // That correction whole: its rule, gains and colours.
+    std::optional<CorrectionRecord> currentCorrection() const { return m_photo.currentCorrection(); }
+
+    // The rule 校正 applies (编辑 > 校正规则, main_form_rules.cpp); kept across starts.
+    Rule rule() const { return m_rule; }
+    void setRule(Rule rule);
 
 public slots:
     // 文件 > 批量校正: one correction over many photos, beside the window (main_form_batch.cpp).
@@ -169,7 +176,7 @@ private:
     // Correction (main_form.cpp).
     void correct();
     bool yieldDuringPass();
-    void showRefusal(Refusal refusal);
+    void showRefusal(Refusal refusal, const RefusalDetail &detail = {});
     void updateButtons();
 
     // Pointer (main_form_pointer.cpp).
@@ -228,6 +235,9 @@ private:
     void rebuildRecentMenu();
     bool acceptsDropAt(const QMimeData *data, QPoint position) const;
 
+    // The rule menu (main_form_rules.cpp).
+    void buildRuleMenu();
+
     // Undo, redo and the photo as loaded (main_form_history.cpp).
     void undoPass();
     void redoPass();
@@ -264,6 +274,7 @@ private:
     // Values the window holds between events.
     ColourWord m_hoverColour = 0;
     DragOrigin m_dragOrigin;
+    bool m_panned = false; // the last press on a picture ended as a pan, so its release picks nothing
     BackgroundSave m_save;
     QString m_savePath;
     std::uint64_t m_savingState = 0; // what the photo held when the save in flight was asked for
@@ -279,6 +290,7 @@ private:
     int m_wheelRemainder = 0;       // eighths of a degree short of a whole wheel step
     bool m_fitLargeOnImport = false;
     int m_sampleSize = 1;
+    Rule m_rule = Rule::Design;
     PictureBox *m_hoverSource = nullptr; // where m_hoverColour was sampled, and at which pixel
     QPoint m_hoverPixel;
     PictureBox *m_referenceMarked = nullptr; // the reference picture or the swatch the reference came from
@@ -292,8 +304,8 @@ private:
 
     DialogSettings m_correctionDialog;
 
-    // The pass just completed with `gains`, and the colours it came from.
-    CorrectionRecord passRecord(const Gains &gains) const;
+    // The pass just completed as `step`, and the colours it came from.
+    CorrectionRecord passRecord(const Step &step) const;
     std::optional<std::string> askCorrectionFile(DialogPurpose purpose);
 };
 

@@ -77,6 +77,8 @@ void MainForm::buildCommands()
         QSettings().setValue(kSampleSizeKey, sampleSize());
     });
 
+    buildRuleMenu();
+
     c.fitToWindow = addCommand(text::kFitCommand, &MainForm::fitToWindow, {QKeySequence(Qt::CTRL | Qt::Key_0)});
     c.actualSize = addCommand(text::kActualSizeCommand, &MainForm::actualSize, {QKeySequence(Qt::CTRL | Qt::Key_1)});
     c.zoomIn = addCommand(text::kZoomInCommand, &MainForm::zoomIn,

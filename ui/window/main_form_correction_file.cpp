@@ -34,20 +34,26 @@ std::string WithExtension(std::string path)
 
 std::optional<Gains> MainForm::lastGains() const
 {
-    if (!m_photo.lastCorrection())
+    const std::optional<CorrectionRecord> current = m_photo.currentCorrection();
+    if (!current)
         return std::nullopt;
-    return m_photo.lastCorrection()->gains;
+    return current->gains;
 }
 
-CorrectionRecord MainForm::passRecord(const Gains &gains) const
+CorrectionRecord MainForm::passRecord(const Step &step) const
 {
     CorrectionRecord record;
-    record.gains = gains;
+    record.rule = step.rule;
+    record.gains = step.gains;
     record.target = m_photo.targetChannels();
     const auto r = StrictReal(m_panel.text(Field::ReferenceRed));
     const auto g = StrictReal(m_panel.text(Field::ReferenceGreen));
     const auto b = StrictReal(m_panel.text(Field::ReferenceBlue));
-    if (r && g && b)
+    // The colour rules ran from the target plus the differences, which typed differences can
+    // set apart from the reference fields.
+    if (step.rule != Rule::Design)
+        record.reference = step.reference;
+    else if (r && g && b)
         record.reference = std::array<double, 3>{*r, *g, *b};
     // The pass has just read these strictly, so they are numbers.
     record.differences = Gains{StrictSingle(m_panel.text(Field::DifferenceRed)).value_or(0),
@@ -69,7 +75,8 @@ std::optional<std::string> MainForm::askCorrectionFile(DialogPurpose purpose)
 
 void MainForm::exportCorrection()
 {
-    if (!m_photo.lastCorrection()) {
+    const std::optional<CorrectionRecord> current = m_photo.currentCorrection();
+    if (!current) {
         m_services.messages.show(text::kNothingToExport, text::kNoticeTitle);
         return;
     }
@@ -77,7 +84,7 @@ void MainForm::exportCorrection()
     if (!chosen)
         return;
     const std::string path = WithExtension(*chosen);
-    const std::string content = CorrectionText(*m_photo.lastCorrection());
+    const std::string content = CorrectionText(*current);
     AtomicOutput out(QFile::encodeName(QString::fromStdString(path)).toStdString(), OutputPolicy::ChosenByUser());
     out.append(content.data(), content.size());
     if (out.commit() != OutputError::None)
@@ -118,6 +125,7 @@ void MainForm::importCorrection()
     m_panel.setText(Field::DifferenceGreen, ExactSingle(record.differences->green));
     m_panel.setText(Field::DifferenceBlue, ExactSingle(record.differences->blue));
     m_panel.flush();
+    setRule(record.rule); // 校正 then makes the file's own pass
 }
 
 } // namespace velmora

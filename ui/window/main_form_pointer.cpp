@@ -1,6 +1,9 @@
 // Velmora — pointing at the swatches and pictures: sampling, picking, dragging.
 #include <variant>
 
+#include <cmath>
+
+#include <QApplication>
 #include <QLineEdit>
 
 #include "core/picks.h"
@@ -20,14 +23,20 @@ void MainForm::connectPointer()
     PictureBox *reference = m_referencePicture;
     connect(reference, &PictureBox::moved, this,
             [this, reference](QPoint p) { hoverPicture(reference, Field::ReferencePointer, p); });
-    connect(reference, &PictureBox::clicked, this, [this, reference] { pickReference(reference); });
+    connect(reference, &PictureBox::clicked, this, [this, reference] {
+        if (!m_panned)
+            pickReference(reference);
+    });
     connect(reference, &PictureBox::pressed, this, [this, reference](QPoint p) { startDrag(reference, p); });
     connect(reference, &PictureBox::released, this, [this, reference](QPoint p) { endDrag(reference, p); });
 
     PictureBox *target = m_targetPicture;
     connect(target, &PictureBox::moved, this,
             [this, target](QPoint p) { hoverPicture(target, Field::TargetStatus, p); });
-    connect(target, &PictureBox::clicked, this, &MainForm::pickTarget);
+    connect(target, &PictureBox::clicked, this, [this] {
+        if (!m_panned)
+            pickTarget();
+    });
     connect(target, &PictureBox::pressed, this, [this, target](QPoint p) { startDrag(target, p); });
     connect(target, &PictureBox::released, this, [this, target](QPoint p) { endDrag(target, p); });
 }
@@ -62,14 +71,18 @@ void MainForm::startDrag(PictureBox *box, QPoint)
 {
     const QPoint p = box->lastViewPosition();
     m_dragOrigin = {float(p.x()), float(p.y()), float(box->x()), float(box->y())};
+    m_panned = false;
 }
 
 // The picture jumps once, by the pointer's offset since the press; it is not kept inside its area.
+// A release farther than the desktop's drag distance from its press was a pan, not a pick: the
+// click that follows it is let go.
 void MainForm::endDrag(PictureBox *box, QPoint)
 {
     const QPoint p = box->lastViewPosition();
     const float dx = float(p.x()) - m_dragOrigin.x;
     const float dy = float(p.y()) - m_dragOrigin.y;
+    m_panned = std::abs(dx) + std::abs(dy) > float(QApplication::startDragDistance());
     box->move(int(dx + m_dragOrigin.left), int(dy + m_dragOrigin.top));
 }
 

@@ -36,6 +36,10 @@ public:
     void passCompleted(int generation, const CorrectionRecord &record);
     // The last pass that ran to the end, on this photo or an earlier one.
     const std::optional<CorrectionRecord> &lastCorrection() const { return m_lastCorrection; }
+    // The correction the photo now shows, which a batch applies and an export writes: after an
+    // undo the pass before, none when every pass of this photo is undone; a photo with no pass
+    // yet offers the last one made on an earlier photo.
+    std::optional<CorrectionRecord> currentCorrection() const;
 
     // Undo and redo rewrite the shown picture from the photo as loaded.
     CorrectionHistory &history() { return m_history; }

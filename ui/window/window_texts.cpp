@@ -10,9 +10,17 @@
 
 namespace velmora::text {
 
-std::string RefusalText(Refusal refusal)
+std::string RefusalText(Refusal refusal, const RefusalDetail &detail)
 {
+    const QString channel = Tr(kChannelNames[detail.channel >= 0 && detail.channel < 3 ? detail.channel : 0]);
+    const QString colour = Tr(detail.inReference ? kReferenceColourName : kTargetColourName);
+    const QString value = QString::number(detail.value, 'g', 6);
     switch (refusal) {
+    case Refusal::Overshoot: return Tr(kRefusalOvershoot).arg(channel).toStdString();
+    case Refusal::ChannelToBlack: return Tr(kRefusalChannelToBlack).arg(channel, value).toStdString();
+    case Refusal::TargetBlack: return Tr(kRefusalTargetBlack).arg(channel).toStdString();
+    case Refusal::ReferenceOutside: return Tr(kRefusalReferenceOutside).arg(channel, value).toStdString();
+    case Refusal::ColourAtEnd: return Tr(kRefusalColourAtEnd).arg(channel, colour, value).toStdString();
     case Refusal::NoReference: return "请首先选择皮肤样本或在标准照片中选择理想皮肤！";
     case Refusal::ReferenceNotNumber: return "标准肤色栏中须是数字！请重新选择皮肤样本或输入数字！";
     case Refusal::NoDifference: return "你还没有选择皮肤样本和需要的皮肤校正点！请重新选点！";
@@ -22,6 +30,29 @@ std::string RefusalText(Refusal refusal)
     case Refusal::TooDark: return "所选颜色太暗，无法计算校正量！请重新选点！";
     }
     return {};
+}
+
+const char *RuleText(Rule rule)
+{
+    switch (rule) {
+    case Rule::Design: return kRuleDesignName;
+    case Rule::Exact: return kRuleExactName;
+    case Rule::Curve: return kRuleCurveName;
+    }
+    return kRuleDesignName;
+}
+
+QString CorrectionSummary(const CorrectionRecord &record)
+{
+    const auto triple = [](double a, double b, double c) {
+        return QStringLiteral("(%1, %2, %3)").arg(a, 0, 'g', 6).arg(b, 0, 'g', 6).arg(c, 0, 'g', 6);
+    };
+    const QString rule = Tr(RuleText(record.rule));
+    if (record.rule == Rule::Design || !record.reference || !record.target)
+        return Tr(kBatchSummaryGains).arg(rule, triple(record.gains.red, record.gains.green, record.gains.blue));
+    const auto &r = *record.reference;
+    const Channels &t = *record.target;
+    return Tr(kBatchSummaryColours).arg(rule, triple(r[0], r[1], r[2]), triple(t.red, t.green, t.blue));
 }
 
 std::string SaveFilter()

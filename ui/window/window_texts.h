@@ -59,6 +59,14 @@ inline constexpr const char *kRedoCommand = "重做校正(&D)";
 inline constexpr const char *kSampleSizeMenu = "取样范围(&S)";
 inline constexpr const char *kSampleSizeCommands[] = {"单点(&1)", "3 × 3 平均(&3)", "5 × 5 平均(&5)", "11 × 11 平均(&9)"};
 inline constexpr int kSampleSizes[] = {1, 3, 5, 11};
+// 编辑 > 校正规则: how 校正 carries the target colour to the reference.
+inline constexpr const char *kRuleMenu = QT_TRANSLATE_NOOP("velmora", "校正规则(&R)");
+inline constexpr const char *kRuleDesignCommand = QT_TRANSLATE_NOOP("velmora", "按设计增益(&D)");
+inline constexpr const char *kRuleExactCommand = QT_TRANSLATE_NOOP("velmora", "精确匹配(&E)");
+inline constexpr const char *kRuleCurveCommand = QT_TRANSLATE_NOOP("velmora", "保留黑白(&K)");
+inline constexpr const char *kRuleDesignName = QT_TRANSLATE_NOOP("velmora", "按设计增益");
+inline constexpr const char *kRuleExactName = QT_TRANSLATE_NOOP("velmora", "精确匹配");
+inline constexpr const char *kRuleCurveName = QT_TRANSLATE_NOOP("velmora", "保留黑白");
 inline constexpr const char *kFitCommand = "适合窗口(&F)";
 inline constexpr const char *kActualSizeCommand = "实际大小(&A)";
 inline constexpr const char *kZoomInCommand = "放大(&I)";
@@ -93,7 +101,31 @@ inline constexpr const char *kSwatchCredit = QT_TRANSLATE_NOOP(
                "的色值绘制；该量表按 CC BY 4.0 许可发布：https://creativecommons.org/licenses/by/4.0/");
 
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
-std::string RefusalText(Refusal refusal);
+std::string RefusalText(Refusal refusal, const RefusalDetail &detail = {});
+// The rule's name as the menu shows it, without the mnemonic.
+const char *RuleText(Rule rule);
+// The rule and the numbers a correction applies, for the batch dialog.
+QString CorrectionSummary(const CorrectionRecord &record);
+
+// The rules' refusals: %1 a channel's name, %2 a colour's name or a value, %3 a value.
+inline constexpr const char *kChannelNames[] = {QT_TRANSLATE_NOOP("velmora", "红"), QT_TRANSLATE_NOOP("velmora", "绿"),
+                                                QT_TRANSLATE_NOOP("velmora", "蓝")};
+inline constexpr const char *kReferenceColourName = QT_TRANSLATE_NOOP("velmora", "标准肤色");
+inline constexpr const char *kTargetColourName = QT_TRANSLATE_NOOP("velmora", "校正点");
+inline constexpr const char *kRefusalOvershoot = QT_TRANSLATE_NOOP(
+    "velmora", "标准肤色与这块皮肤相差太远：按设计增益校正，%1色会越过标准肤色很多，照片会偏得更厉害。"
+               "请改用“编辑 > 校正规则 > 精确匹配”，或选一个更接近这块皮肤的标准肤色！");
+inline constexpr const char *kRefusalChannelToBlack = QT_TRANSLATE_NOOP(
+    "velmora", "标准肤色比这块皮肤暗得多：按设计增益，%1色的增益为 %2，整个%1色通道会变成黑色。"
+               "请改用“编辑 > 校正规则 > 精确匹配”，或选一个更接近这块皮肤的标准肤色，或减小校正量！");
+inline constexpr const char *kRefusalTargetBlack = QT_TRANSLATE_NOOP(
+    "velmora", "精确匹配需要校正点的每个通道都大于 0，但校正点的%1色为 0。"
+               "请在皮肤上另选一个不含纯黑的校正点，或改用“按设计增益”！");
+inline constexpr const char *kRefusalReferenceOutside =
+    QT_TRANSLATE_NOOP("velmora", "校正点加上校正量后，%1色为 %2，超出了 0 到 255。请减小校正量或重新选点！");
+inline constexpr const char *kRefusalColourAtEnd = QT_TRANSLATE_NOOP(
+    "velmora", "保留黑白需要标准肤色和校正点的每个通道都在 0 与 255 之间（不含两端），但%2的%1色为 %3。"
+               "请另选一个不是纯黑或纯白的点，或改用“精确匹配”！");
 
 // "鼠标 X=12  Y=34": positions in the picture's pixels.
 QString PointerText(float x, float y);
@@ -135,6 +167,15 @@ inline constexpr const char *kBatchStart = "开始(&S)";
 inline constexpr const char *kBatchCancel = "取消(&C)";
 inline constexpr const char *kBatchNoPhotos = "请先添加照片。";
 inline constexpr const char *kBatchNoGains = "还没有完成过校正，请选择校正量文件。";
+// The batch applies the correction the photo shows; after every pass is undone it shows none.
+inline constexpr const char *kBatchNothingShown =
+    QT_TRANSLATE_NOOP("velmora", "照片现在没有任何校正（已全部撤销），请选择校正量文件。");
+// What the batch will apply: %1 the rule's name, %2 the numbers.
+inline constexpr const char *kBatchSummaryGains = QT_TRANSLATE_NOOP("velmora", "规则：%1　增益：%2");
+inline constexpr const char *kBatchSummaryColours =
+    QT_TRANSLATE_NOOP("velmora", "规则：%1　标准肤色：%2　校正点：%3");
+inline constexpr const char *kBatchPreviewBefore = QT_TRANSLATE_NOOP("velmora", "校正前");
+inline constexpr const char *kBatchPreviewAfter = QT_TRANSLATE_NOOP("velmora", "校正后");
 inline constexpr const char *kBatchNoCorrectionFile = "请选择校正量文件。";
 inline constexpr const char *kBatchNoOutputFolder = "请选择输出文件夹。";
 inline constexpr const char *kBatchPhotoFilterName = "图片";
