@@ -1,0 +1,216 @@
+// Velmora — HEIF photos (HEIC, AVIF) decoded by libheif.
+#include "picture/heif_decoder.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <libheif/heif.h>
+
+#include <QtEndian>
+
+#include "io/heif_boxes.h"
+#include "picture/colour_profile.h"
+
+namespace velmora {
+
+namespace {
+
+// Sides past this are refused by libheif itself; below it, the size is judged against the memory
+// limit here, so that a refusal can say what the file claims.
+constexpr int kLargestSide = 65535;
+
+struct ContextRelease {
+    void operator()(heif_context *context) const { heif_context_free(context); }
+};
+struct HandleRelease {
+    void operator()(heif_image_handle *handle) const { heif_image_handle_release(handle); }
+};
+struct ImageRelease {
+    void operator()(heif_image *image) const { heif_image_release(image); }
+};
+struct OptionsRelease {
+    void operator()(heif_decoding_options *options) const { heif_decoding_options_free(options); }
+};
+struct NclxRelease {
+    void operator()(heif_color_profile_nclx *nclx) const { heif_nclx_color_profile_free(nclx); }
+};
+using Context = std::unique_ptr<heif_context, ContextRelease>;
+using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
+using Image = std::unique_ptr<heif_image, ImageRelease>;
+
+LoadProblem ProblemOf(const heif_error &error)
+{
+    if (error.code == heif_error_Memory_allocation_error)
+        return LoadProblem::TooLarge;
+    if (error.subcode == heif_suberror_Security_limit_exceeded)
+        return LoadProblem::TooLarge;
+    return LoadProblem::Damaged;
+}
+
+// The primary picture of a file read from memory (the bytes stay with the caller).
+struct Opened {
+    Context context;
+    Handle handle;
+    LoadProblem problem = LoadProblem::None;
+};
+
+Opened Open(const QByteArray &bytes, int threads)
+{
+    Opened opened;
+    opened.context.reset(heif_context_alloc());
+    if (!opened.context) {
+        opened.problem = LoadProblem::NoResources;
+        return opened;
+    }
+    heif_context_set_maximum_image_size_limit(opened.context.get(), kLargestSide);
+    heif_context_set_max_decoding_threads(opened.context.get(), std::max(1, threads));
+    heif_error error = heif_context_read_from_memory_without_copy(opened.context.get(), bytes.constData(),
+                                                                  std::size_t(bytes.size()), nullptr);
+    if (error.code != heif_error_Ok) {
+        opened.problem = ProblemOf(error);
+        return opened;
+    }
+    heif_image_handle *handle = nullptr;
+    error = heif_context_get_primary_image_handle(opened.context.get(), &handle);
+    opened.handle.reset(handle);
+    if (error.code != heif_error_Ok || !handle)
+        opened.problem = ProblemOf(error);
+    return opened;
+}
+
+// Tags the picture with the colour space the file gives its primary picture; false when it gives
+// one that cannot be used.
+bool TagWithFileColours(QImage &image, const heif_image_handle *handle, const heif_image *decoded)
+{
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_rICC || type == heif_color_profile_type_prof) {
+        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
+        if (icc.isEmpty() || heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+            return false;
+        return TagWithProfile(image, icc);
+    }
+    // An nclx description in a 'colr' box, or else in the coded stream itself (AVIF's sequence header).
+    heif_color_profile_nclx *nclx = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) {
+        if (heif_image_get_nclx_color_profile(decoded, &nclx).code != heif_error_Ok || !nclx)
+            return true; // nothing said: sRGB
+    }
+    const std::unique_ptr<heif_color_profile_nclx, NclxRelease> owned(nclx);
+    const Chromaticities primaries{{nclx->color_primary_red_x, nclx->color_primary_red_y},
+                                   {nclx->color_primary_green_x, nclx->color_primary_green_y},
+                                   {nclx->color_primary_blue_x, nclx->color_primary_blue_y},
+                                   {nclx->color_primary_white_x, nclx->color_primary_white_y}};
+    return TagWithPrimaries(image, primaries, int(nclx->transfer_characteristics));
+}
+
+// libheif's RGBA bytes in place as Qt's 0xAARRGGBB words: red and blue change places.
+void SwapRedAndBlue(uchar *pixels, int width, int height, int stride)
+{
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<quint32 *>(pixels + qsizetype(y) * stride);
+        for (int x = 0; x < width; ++x) {
+            const quint32 rgba = qFromLittleEndian(row[x]); // bytes R, G, B, A
+            row[x] = (rgba & 0xFF00FF00u) | ((rgba & 0xFFu) << 16) | ((rgba >> 16) & 0xFFu);
+        }
+    }
+}
+
+void ReleaseImage(void *image) { heif_image_release(static_cast<heif_image *>(image)); }
+
+} // namespace
+
+bool IsHeif(const QByteArray &bytes)
+{
+    return IsHeifFile(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size()));
+}
+
+DecodedHeif DecodeHeif(const QByteArray &bytes, qint64 limit, int threads)
+{
+    DecodedHeif out;
+    out.picture.problem = LoadProblem::Damaged;
+    Opened opened = Open(bytes, threads);
+    if (opened.problem != LoadProblem::None) {
+        out.picture.problem = opened.problem;
+        return out;
+    }
+    const heif_image_handle *handle = opened.handle.get();
+    const QSize upright(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
+    // The coded size (before a turn or a crop) is what the decoder allocates.
+    const qint64 codedWidth = std::max(heif_image_handle_get_ispe_width(handle), upright.width());
+    const qint64 codedHeight = std::max(heif_image_handle_get_ispe_height(handle), upright.height());
+    if (upright.isEmpty() || codedWidth <= 0 || codedHeight <= 0)
+        return out;
+    // The decoded planes (up to 16 bits a sample, alpha beside them) and the 32-bit picture made of
+    // them are held together while libheif converts one into the other.
+    const int bits = std::max(8, heif_image_handle_get_luma_bits_per_pixel(handle));
+    const qint64 planes = codedWidth * codedHeight * (bits > 8 ? 2 : 1) * (heif_image_handle_has_alpha_channel(handle) ? 4 : 3);
+    if (planes + codedWidth * codedHeight * 4 > limit) {
+        out.picture = {{}, LoadProblem::TooLarge, upright};
+        return out;
+    }
+
+    const std::unique_ptr<heif_decoding_options, OptionsRelease> options(heif_decoding_options_alloc());
+    if (!options) {
+        out.picture.problem = LoadProblem::NoResources;
+        return out;
+    }
+    options->ignore_transformations = 0; // the file's own turn and mirror, applied once by libheif
+    options->convert_hdr_to_8bit = 1;
+    heif_image *decoded = nullptr;
+    const heif_error error =
+        heif_decode_image(handle, &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options.get());
+    Image image(decoded);
+    if (error.code != heif_error_Ok || !image) {
+        out.picture.problem = ProblemOf(error);
+        return out;
+    }
+    const int width = heif_image_get_width(decoded, heif_channel_interleaved);
+    const int height = heif_image_get_height(decoded, heif_channel_interleaved);
+    int stride = 0;
+    uint8_t *pixels = heif_image_get_plane(decoded, heif_channel_interleaved, &stride);
+    if (!pixels || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0
+        || heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8)
+        return out;
+    SwapRedAndBlue(pixels, width, height, stride);
+    // The picture keeps libheif's memory: no second full-size copy.
+    const QImage::Format format = heif_image_handle_has_alpha_channel(handle) ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    QImage picture(pixels, width, height, stride, format, ReleaseImage, image.release());
+    if (picture.isNull()) {
+        ReleaseImage(decoded);
+        return out;
+    }
+    out.profileIgnored = !TagWithFileColours(picture, handle, decoded);
+    out.picture = {std::move(picture), LoadProblem::None, {}};
+    return out;
+}
+
+HeifCameraData ReadHeifCameraData(const QByteArray &bytes)
+{
+    HeifCameraData data;
+    const Opened opened = Open(bytes, 1);
+    if (opened.problem != LoadProblem::None)
+        return data;
+    const heif_image_handle *handle = opened.handle.get();
+    const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
+    std::vector<heif_item_id> ids(std::size_t(std::max(0, count)));
+    heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
+    for (const heif_item_id id : ids) {
+        const std::string type = heif_image_handle_get_metadata_type(handle, id);
+        const std::string contentType = heif_image_handle_get_metadata_content_type(handle, id);
+        QByteArray block(qsizetype(heif_image_handle_get_metadata_size(handle, id)), Qt::Uninitialized);
+        if (block.isEmpty() || heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok)
+            continue;
+        if (type == "Exif" && data.exif.isEmpty() && block.size() > 4) {
+            // Four bytes tell how far past them the TIFF header lies (past an "Exif\0\0" most often).
+            const quint32 skip = qFromBigEndian<quint32>(block.constData());
+            if (skip < quint32(block.size() - 4))
+                data.exif = block.mid(4 + qsizetype(skip));
+        } else if (type == "mime" && contentType == "application/rdf+xml" && data.xmp.isEmpty()) {
+            data.xmp = block;
+        }
+    }
+    return data;
+}
+
+} // namespace velmora
