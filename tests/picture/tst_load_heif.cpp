@@ -21,6 +21,8 @@
 #include "support/image_compare.h"
 #include "support/loader_rig.h"
 #include "support/tools.h"
+#include "support/window_rig.h"
+#include "ui/desktop/startup.h"
 
 using namespace velmora;
 using namespace velmora::fakes;
@@ -244,6 +246,7 @@ private slots:
     void budgetFromTheHeader();
     void everyPath_data();
     void everyPath();
+    void inTheWindow();
 
 private:
     // The fixture's path, the reference decode beside it.
@@ -255,6 +258,7 @@ private:
 void TestLoadHeif::initTestCase()
 {
     ConfigureProcess();
+    ConfigureApplication();
     QVERIFY(m_folder.isValid());
     const QString source = fixture("photo.png");
     QVERIFY(Photo(96, 64).save(source));
@@ -502,5 +506,30 @@ void TestLoadHeif::everyPath()
     }
 }
 
-QTEST_GUILESS_MAIN(TestLoadHeif)
+// The window's 导入客体: a HEIC opens upright in the box; a cut one and the huge claim are refused
+// with the window's message, the picture before them kept.
+void TestLoadHeif::inTheWindow()
+{
+    fakes::WindowRig w;
+    w.picker.answers.push_back(fixture("turned.heic").toStdString());
+    w.button("导入客体")->click();
+    QVERIFY(w.messages.shown.empty());
+    const QImage shown = w.box("客体图片")->image();
+    QCOMPARE(shown.size(), QSize(48, 64));
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), LoadPicture(fixture("turned.heic")).image);
+
+    const QList<std::pair<QString, QString>> refusals{{"cut.heic", ""}, {"huge.heic", "50000 × 50000"}};
+    for (const auto &[name, words] : refusals) {
+        w.messages.shown.clear();
+        w.picker.answers.push_back(fixture(name).toStdString());
+        w.button("导入客体")->click();
+        QCOMPARE(w.messages.shown.size(), std::size_t(1));
+        const QString message = QString::fromStdString(w.messages.shown[0].text);
+        QVERIFY2(message.startsWith(QStringLiteral("无法打开图片")) && message.contains(words), qPrintable(message));
+        QCOMPARE(w.box("客体图片")->image(), shown);
+        QCOMPARE(w.form.targetPath(), fixture("turned.heic").toStdString());
+    }
+}
+
+QTEST_MAIN(TestLoadHeif)
 #include "tst_load_heif.moc"
