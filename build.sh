@@ -7,18 +7,20 @@ cd "$(dirname "$0")"
 
 # To build and run: the compiler, Qt's widgets, Qt's own Chinese texts and the three Chinese faces
 # the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG encoder;
-# Little CMS for CMYK photos' own profiles; libtiff and libpng for 16-bit TIFFs and PNGs.
+# Little CMS for CMYK photos' own profiles; libtiff and libpng for 16-bit TIFFs and PNGs; libheif
+# for HEIC and AVIF photos (with its HEVC and AV1 decoders).
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
               pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins liblcms2-dev
-              libtiff-dev libpng-dev)
+              libtiff-dev libpng-dev libheif-dev)
 # To test: a virtual X server for the test that drives the real window, and its input tool; decoders
 # and metadata readers that check pictures and saved files independently of the program;
 # GNU parallel for the command line spread over machines; a CMYK press profile (ghostscript's);
 # GNU time for the command line's peak memory with one job and with several; jpegtran and djpeg for
-# arithmetic-coded JPEGs and the library's own verdict on damaged ones.
+# arithmetic-coded JPEGs and the library's own verdict on damaged ones; heif-enc/heif-convert and
+# avifenc/avifdec to make HEIC and AVIF fixtures and decode them independently.
 TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel
-               ghostscript time libjpeg-turbo-progs)
+               ghostscript time libjpeg-turbo-progs libheif-examples libavif-bin)
 
 install_missing() {
     local missing=() p

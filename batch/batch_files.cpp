@@ -128,7 +128,7 @@ std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, cons
             inputs.insert({st.st_dev, st.st_ino});
             file.bytes = st.st_size;
         }
-        file.format = format ? *format : WrittenFormatOfPath(input).value_or(PictureFormat::Png);
+        file.format = format ? *format : KeptFormatOfPath(input).value_or(PictureFormat::Png);
         const std::string folder = outFolder.empty() ? FolderOf(input) + "/" + kDefaultFolder : outFolder;
         if (!MakeFolders(folder))
             file.failure = FileFailure::NoOutputFolder;

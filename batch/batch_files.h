@@ -34,9 +34,9 @@ struct PlannedFile {
 
 
 // Outputs in `folder`, or when it is empty in a folder 已校正 beside each photo; the name is the
-// photo's with the format's ending, and the format the photo's own when none is given (PNG for
-// GIF and ICO). Folders are made here. Outputs that would replace any photo of the run, or that two
-// photos share, are marked and not attempted.
+// photo's with the format's ending, and the format the photo's own when none is given (JPEG for HEIF
+// and AVIF, PNG for GIF and ICO). Folders are made here. Outputs that would replace any photo of the
+// run, or that two photos share, are marked and not attempted.
 std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, const std::string &folder,
                                      std::optional<PictureFormat> format, NameClash clash);
 

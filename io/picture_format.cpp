@@ -18,6 +18,9 @@ const std::vector<FormatInfo> &Table()
         {PictureFormat::Ico, "ICO", {"ico"}, {"image/x-icon", "image/vnd.microsoft.icon"}, false, false},
         {PictureFormat::Tiff, "TIFF", {"tif", "tiff"}, {"image/tiff"}, true, true},
         {PictureFormat::WebP, "WebP", {"webp"}, {"image/webp"}, true, true},
+        // ".hif" is what some cameras name their HEIF photos.
+        {PictureFormat::Heif, "HEIF", {"heic", "heif", "hif"}, {"image/heic", "image/heif"}, false, false},
+        {PictureFormat::Avif, "AVIF", {"avif"}, {"image/avif"}, false, false},
     };
     return table;
 }
@@ -71,6 +74,14 @@ std::optional<PictureFormat> WrittenFormatOfEnding(std::string_view ending)
 std::optional<PictureFormat> WrittenFormatOfPath(std::string_view path)
 {
     return WrittenFormatOfEnding(EndingOfPath(path));
+}
+
+std::optional<PictureFormat> KeptFormatOfPath(std::string_view path)
+{
+    const auto format = FormatOfPath(path);
+    if (format == PictureFormat::Heif || format == PictureFormat::Avif)
+        return PictureFormat::Jpeg;
+    return format && InfoOf(*format).written ? format : std::nullopt;
 }
 
 std::string EndingOf(PictureFormat format)

@@ -10,7 +10,7 @@
 
 namespace velmora {
 
-enum class PictureFormat { Jpeg, Png, Bmp, Gif, Ico, Tiff, WebP };
+enum class PictureFormat { Jpeg, Png, Bmp, Gif, Ico, Tiff, WebP, Heif, Avif };
 
 struct FormatInfo {
     PictureFormat format;
@@ -33,6 +33,10 @@ std::optional<PictureFormat> FormatOfPath(std::string_view path);
 // The same, only for the formats Velmora writes.
 std::optional<PictureFormat> WrittenFormatOfEnding(std::string_view ending);
 std::optional<PictureFormat> WrittenFormatOfPath(std::string_view path);
+// The format a corrected copy of a file keeps when none is asked for: its own where Velmora writes
+// it, JPEG for HEIF and AVIF photos (a phone's lossy photo stays a lossy photo any viewer opens);
+// nothing for other formats Velmora only reads, and for endings of no format we know.
+std::optional<PictureFormat> KeptFormatOfPath(std::string_view path);
 
 // The ending a new file of the format gets, with its dot: ".jpg".
 std::string EndingOf(PictureFormat format);

@@ -26,6 +26,31 @@ bool TagWithProfile(QImage &image, const QByteArray &iccProfile)
     return true;
 }
 
+bool TagWithPrimaries(QImage &image, const Chromaticities &primaries, int transfer)
+{
+    QColorSpace::TransferFunction function = QColorSpace::TransferFunction::SRgb;
+    float gamma = 0;
+    switch (transfer) {
+    // BT.709 and its relatives are a camera's encoding; stills that name them are shown as sRGB, as
+    // browsers show them.
+    case 1: case 2: case 6: case 13: case 14: case 15: break;
+    case 4: function = QColorSpace::TransferFunction::Gamma, gamma = 2.2f; break;
+    case 5: function = QColorSpace::TransferFunction::Gamma, gamma = 2.8f; break;
+    case 8: function = QColorSpace::TransferFunction::Linear; break;
+    default: return false;
+    }
+    const auto near = [](QPointF a, double x, double y) { return qAbs(a.x() - x) < 1e-3 && qAbs(a.y() - y) < 1e-3; };
+    const bool srgbPrimaries = near(primaries.red, 0.64, 0.33) && near(primaries.green, 0.30, 0.60)
+                               && near(primaries.blue, 0.15, 0.06) && near(primaries.white, 0.3127, 0.3290);
+    if (srgbPrimaries && function == QColorSpace::TransferFunction::SRgb)
+        return true;
+    const QColorSpace space(primaries.white, primaries.red, primaries.green, primaries.blue, function, gamma);
+    if (!space.isValid())
+        return false;
+    image.setColorSpace(space);
+    return true;
+}
+
 namespace {
 
 constexpr quint16 kTiffIccTag = 34675;

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include "io/heif_boxes.h"
 #include "picture/picture_loader.h"
 
 namespace velmora {
@@ -150,8 +151,16 @@ bool ReadClaim(const QByteArray &localName, Claim &claim)
         QByteArray head(qsizetype(std::min<qint64>(st.st_size, 1 << 20)), Qt::Uninitialized);
         const ssize_t got = ::pread(fd, head.data(), std::size_t(head.size()), 0);
         head.resize(got > 0 ? qsizetype(got) : 0);
+        const auto *headBytes = reinterpret_cast<const std::uint8_t *>(head.constData());
         if (head.startsWith("\xFF\xD8\xFF")) {
             known = ReadJpegFrame(head, claim);
+        } else if (IsHeifFile(headBytes, std::size_t(head.size()))) {
+            // Its 'meta' box comes first in every phone's file; the pixels follow.
+            if (const auto heif = ReadHeifClaim(headBytes, std::size_t(head.size()))) {
+                claim.width = heif->width;
+                claim.height = heif->height;
+                known = claim.width > 0 && claim.height > 0;
+            }
         } else {
             // TIFF keeps its directory anywhere in the file: the reader may seek in it.
             QFile file;

@@ -6,6 +6,8 @@
 #include <exiv2/exiv2.hpp>
 #include <exiv2/webpimage.hpp>
 
+#include "picture/heif_decoder.h"
+
 namespace velmora {
 
 namespace {
@@ -109,12 +111,22 @@ CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encode
     Exiv2::XmpData xmp;
     Exiv2::IptcData iptc;
     try {
-        auto source = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(original.constData()),
-                                                static_cast<long>(original.size()));
-        source->readMetadata();
-        exif = source->exifData();
-        xmp = source->xmpData();
-        iptc = source->iptcData();
+        if (IsHeif(original)) {
+            // Exiv2 0.27 reads no HEIF; libheif hands over the blocks, Exiv2 parses them.
+            const HeifCameraData camera = ReadHeifCameraData(original);
+            if (!camera.exif.isEmpty())
+                Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(camera.exif.constData()),
+                                          static_cast<uint32_t>(camera.exif.size()));
+            if (!camera.xmp.isEmpty() && Exiv2::XmpParser::decode(xmp, camera.xmp.toStdString()) != 0)
+                xmp.clear();
+        } else {
+            auto source = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(original.constData()),
+                                                    static_cast<long>(original.size()));
+            source->readMetadata();
+            exif = source->exifData();
+            xmp = source->xmpData();
+            iptc = source->iptcData();
+        }
     } catch (const Exiv2::AnyError &) {
         return {encoded, false}; // unreadable metadata counts as none
     }

@@ -17,6 +17,7 @@
 #include "picture/colour_profile.h"
 #include "picture/file_bytes.h"
 #include "picture/gif_check.h"
+#include "picture/heif_decoder.h"
 #include "picture/jpeg_decoder.h"
 #include "picture/picture_memory.h"
 #include "picture/png_decoder.h"
@@ -28,7 +29,7 @@ namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
 
-enum class Kind { Unknown, Jpeg, Png, Gif, Bmp, Ico, Tiff, Webp };
+enum class Kind { Unknown, Jpeg, Png, Gif, Bmp, Ico, Tiff, Webp, Heif };
 
 // Decided from the bytes, never from the name: a renamed file still opens as what it is.
 Kind Sniff(const QByteArray &b)
@@ -47,6 +48,8 @@ Kind Sniff(const QByteArray &b)
         return Kind::Tiff;
     if (b.size() >= 12 && b.startsWith("RIFF") && b.mid(8, 4) == "WEBP")
         return Kind::Webp;
+    if (IsHeif(b))
+        return Kind::Heif;
     return Kind::Unknown;
 }
 
@@ -217,6 +220,10 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit, int threads)
     case Kind::Unknown: return {{{}, LoadProblem::NotAPicture, {}}};
     case Kind::Jpeg: return DecodeJpegWithProfile(bytes, limit, threads);
     case Kind::Bmp: return {DecodeBmp(bytes, limit)};
+    case Kind::Heif: {
+        DecodedHeif heif = DecodeHeif(bytes, limit, threads);
+        return {std::move(heif.picture), heif.profileIgnored ? LoadWarning::ProfileIgnored : LoadWarning::None};
+    }
     case Kind::Gif:
         if (!GifFirstFrameComplete(bytes))
             return {{{}, LoadProblem::Damaged, {}}};

@@ -27,7 +27,8 @@ void SetPictureMemoryLimit();
 qint64 PictureMemoryLimit();
 
 // BMP, JPEG, GIF (first frame), ICO (largest image), PNG, TIFF and WebP, upright by the EXIF
-// orientation, converted to sRGB from an embedded colour profile. The file is named by its bytes
+// orientation, and HEIC/HEIF and AVIF (the primary picture), upright by the file's own turn and
+// mirror alone; converted to sRGB from an embedded colour profile or an HEIF file's nclx colours. The file is named by its bytes
 // as the system knows them, so names in any encoding open; it is read once and decoded from memory.
 // `threads`: how many threads may decode it (a large JPEG uses two); 0 for every core.
 LoadedPicture LoadPicture(const QByteArray &localName, int threads = 0);

@@ -67,6 +67,8 @@ std::optional<QByteArray> Encode(const QImage &image, PictureFormat format, cons
     case PictureFormat::Bmp: // written row by row, not encoded whole
     case PictureFormat::Gif:
     case PictureFormat::Ico:
+    case PictureFormat::Heif:
+    case PictureFormat::Avif:
         break;
     }
     return std::nullopt;

@@ -18,21 +18,26 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<std::optional<PictureFormat>>("any");
         QTest::addColumn<std::optional<PictureFormat>>("written");
+        QTest::addColumn<std::optional<PictureFormat>>("kept"); // a corrected copy's format by default
         const std::optional<PictureFormat> none;
-        QTest::newRow("jpg") << "a/photo.jpg" << std::optional(PictureFormat::Jpeg) << std::optional(PictureFormat::Jpeg);
-        QTest::newRow("JPEG upper") << "PHOTO.JPEG" << std::optional(PictureFormat::Jpeg) << std::optional(PictureFormat::Jpeg);
-        QTest::newRow("Tif mixed") << "scan.Tif" << std::optional(PictureFormat::Tiff) << std::optional(PictureFormat::Tiff);
-        QTest::newRow("tiff") << "scan.tiff" << std::optional(PictureFormat::Tiff) << std::optional(PictureFormat::Tiff);
-        QTest::newRow("webp") << "x.WebP" << std::optional(PictureFormat::WebP) << std::optional(PictureFormat::WebP);
-        QTest::newRow("bmp") << "x.bmp" << std::optional(PictureFormat::Bmp) << std::optional(PictureFormat::Bmp);
-        QTest::newRow("gif read only") << "anim.GIF" << std::optional(PictureFormat::Gif) << none;
-        QTest::newRow("ico read only") << "app.ico" << std::optional(PictureFormat::Ico) << none;
-        QTest::newRow("two dots") << "shoot.tar.png" << std::optional(PictureFormat::Png) << std::optional(PictureFormat::Png);
-        QTest::newRow("unknown") << "notes.txt" << none << none;
-        QTest::newRow("no ending") << "README" << none << none;
-        QTest::newRow("dot in folder only") << "photos.jpg/README" << none << none;
-        QTest::newRow("hidden file, no ending") << "dir/.jpg" << none << none;
-        QTest::newRow("ends in a dot") << "photo." << none << none;
+        QTest::newRow("jpg") << "a/photo.jpg" << std::optional(PictureFormat::Jpeg) << std::optional(PictureFormat::Jpeg) << std::optional(PictureFormat::Jpeg);
+        QTest::newRow("JPEG upper") << "PHOTO.JPEG" << std::optional(PictureFormat::Jpeg) << std::optional(PictureFormat::Jpeg) << std::optional(PictureFormat::Jpeg);
+        QTest::newRow("Tif mixed") << "scan.Tif" << std::optional(PictureFormat::Tiff) << std::optional(PictureFormat::Tiff) << std::optional(PictureFormat::Tiff);
+        QTest::newRow("tiff") << "scan.tiff" << std::optional(PictureFormat::Tiff) << std::optional(PictureFormat::Tiff) << std::optional(PictureFormat::Tiff);
+        QTest::newRow("webp") << "x.WebP" << std::optional(PictureFormat::WebP) << std::optional(PictureFormat::WebP) << std::optional(PictureFormat::WebP);
+        QTest::newRow("bmp") << "x.bmp" << std::optional(PictureFormat::Bmp) << std::optional(PictureFormat::Bmp) << std::optional(PictureFormat::Bmp);
+        QTest::newRow("gif read only") << "anim.GIF" << std::optional(PictureFormat::Gif) << none << none;
+        QTest::newRow("heic") << "IMG_0001.HEIC" << std::optional(PictureFormat::Heif) << none << std::optional(PictureFormat::Jpeg);
+        QTest::newRow("heif") << "x.heif" << std::optional(PictureFormat::Heif) << none << std::optional(PictureFormat::Jpeg);
+        QTest::newRow("hif, a camera's") << "DSC1.Hif" << std::optional(PictureFormat::Heif) << none << std::optional(PictureFormat::Jpeg);
+        QTest::newRow("avif") << "pxl.AVIF" << std::optional(PictureFormat::Avif) << none << std::optional(PictureFormat::Jpeg);
+        QTest::newRow("ico read only") << "app.ico" << std::optional(PictureFormat::Ico) << none << none;
+        QTest::newRow("two dots") << "shoot.tar.png" << std::optional(PictureFormat::Png) << std::optional(PictureFormat::Png) << std::optional(PictureFormat::Png);
+        QTest::newRow("unknown") << "notes.txt" << none << none << none;
+        QTest::newRow("no ending") << "README" << none << none << none;
+        QTest::newRow("dot in folder only") << "photos.jpg/README" << none << none << none;
+        QTest::newRow("hidden file, no ending") << "dir/.jpg" << none << none << none;
+        QTest::newRow("ends in a dot") << "photo." << none << none << none;
     }
     void ofPath()
     {
@@ -41,6 +46,8 @@ private slots:
         QFETCH(std::optional<PictureFormat>, written);
         QCOMPARE(FormatOfPath(path.toStdString()), any);
         QCOMPARE(WrittenFormatOfPath(path.toStdString()), written);
+        QFETCH(std::optional<PictureFormat>, kept);
+        QCOMPARE(KeptFormatOfPath(path.toStdString()), kept);
     }
 
     // What `velmora apply --format` takes: an ending with or without its dot, any case.
