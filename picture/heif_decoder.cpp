@@ -89,7 +89,7 @@ Opened Open(const QByteArray &bytes, int threads)
     return opened;
 }
 
-// The matrix and range the file gives its samples: its 'colr' box, or else the coded stream's own.
+// The nclx description the file gives its primary picture: its 'colr' box, or else the coded stream's own.
 heif_color_profile_nclx *FindNclx(const heif_image_handle *handle, const heif_image *image)
 {
     heif_color_profile_nclx *nclx = nullptr;
@@ -158,112 +158,59 @@ public:
     MappedLargeBuffers &operator=(const MappedLargeBuffers &) = delete;
 };
 
-// The luma weights of an nclx matrix; nothing for matrices converted by libheif instead (identity
-// RGB, YCgCo, constant luminance, ICtCp, those derived from the primaries).
-std::optional<std::pair<double, double>> LumaWeights(int matrix)
-{
-    switch (matrix) {
-    case 1: return std::pair{0.2126, 0.0722};
-    case 2: // unspecified: BT.601, as libheif takes it
-    case 5:
-    case 6: return std::pair{0.299, 0.114};
-    case 4: return std::pair{0.30, 0.11};
-    case 7: return std::pair{0.212, 0.087};
-    case 9: return std::pair{0.2627, 0.0593};
-    default: return std::nullopt;
-    }
-}
-
-// The decoded planes (Y'CbCr 4:2:0, 4:2:2 or 4:4:4, or grey; 8 to 16 bits; alpha beside them)
-// straight into the 32-bit picture, chroma taken from the nearest sample as libheif does: libheif's
-// own conversion of samples past 8 bits goes through 64-bit RGBA, six times the picture's memory
-// and seconds of time. Nothing for layouts left to libheif; a null picture when memory runs out.
-std::optional<QImage> FromPlanes(const heif_image *image, const heif_image_handle *handle)
+// The decoded planes straight into the 32-bit picture: libheif hands a picture decoded to its own
+// colour space as separate R, G, B planes at 4:4:4 (or one grey plane), of up to 16 bits, alpha beside
+// them, its matrix and range already applied. Its own interleaved RGBA of samples past 8 bits goes
+// through 64-bit pixels and a second full-size copy. Nothing for other layouts, which are left to
+// libheif; a null picture when memory runs out.
+std::optional<QImage> FromPlanes(const heif_image *image)
 {
     const heif_colorspace space = heif_image_get_colorspace(image);
-    const heif_chroma chroma = heif_image_get_chroma_format(image);
     const bool grey = space == heif_colorspace_monochrome;
-    if (!grey && (space != heif_colorspace_YCbCr
-                  || (chroma != heif_chroma_420 && chroma != heif_chroma_422 && chroma != heif_chroma_444)))
+    if (!grey && (space != heif_colorspace_RGB || heif_image_get_chroma_format(image) != heif_chroma_444))
         return std::nullopt;
-    std::unique_ptr<heif_color_profile_nclx, NclxRelease> nclx(FindNclx(handle, image));
-    const auto weights = LumaWeights(nclx ? int(nclx->matrix_coefficients) : 2);
-    if (!weights)
-        return std::nullopt;
-    const bool fullRange = !nclx || nclx->full_range_flag;
-
-    const int width = heif_image_get_width(image, heif_channel_Y);
-    const int height = heif_image_get_height(image, heif_channel_Y);
-    const int bits = heif_image_get_bits_per_pixel_range(image, heif_channel_Y);
-    if (width <= 0 || height <= 0 || bits < 8 || bits > 16)
-        return std::nullopt;
-    const int shiftX = chroma == heif_chroma_444 ? 0 : 1, shiftY = chroma == heif_chroma_420 ? 1 : 0;
-    int strides[4] = {};
-    const uint8_t *planes[4] = {heif_image_get_plane_readonly(image, heif_channel_Y, &strides[0]), nullptr, nullptr,
-                                nullptr};
-    if (!grey) {
-        planes[1] = heif_image_get_plane_readonly(image, heif_channel_Cb, &strides[1]);
-        planes[2] = heif_image_get_plane_readonly(image, heif_channel_Cr, &strides[2]);
-        if (heif_image_get_bits_per_pixel_range(image, heif_channel_Cb) != bits
-            || heif_image_get_bits_per_pixel_range(image, heif_channel_Cr) != bits
-            || heif_image_get_width(image, heif_channel_Cb) < (width + shiftX) >> shiftX
-            || heif_image_get_height(image, heif_channel_Cb) < (height + shiftY) >> shiftY
-            || heif_image_get_width(image, heif_channel_Cr) < (width + shiftX) >> shiftX
-            || heif_image_get_height(image, heif_channel_Cr) < (height + shiftY) >> shiftY)
-            return std::nullopt;
-    }
+    const heif_channel channels[4] = {grey ? heif_channel_Y : heif_channel_R, grey ? heif_channel_Y : heif_channel_G,
+                                      grey ? heif_channel_Y : heif_channel_B, heif_channel_Alpha};
     const bool alpha = heif_image_has_channel(image, heif_channel_Alpha);
-    int alphaBits = 8;
-    if (alpha) {
-        planes[3] = heif_image_get_plane_readonly(image, heif_channel_Alpha, &strides[3]);
-        alphaBits = heif_image_get_bits_per_pixel_range(image, heif_channel_Alpha);
-        if (alphaBits < 8 || alphaBits > 16 || heif_image_get_width(image, heif_channel_Alpha) < width
-            || heif_image_get_height(image, heif_channel_Alpha) < height)
+    const int width = heif_image_get_width(image, channels[0]);
+    const int height = heif_image_get_height(image, channels[0]);
+    if (width <= 0 || height <= 0)
+        return std::nullopt;
+    const uint8_t *planes[4] = {};
+    int strides[4] = {}, bits[4] = {8, 8, 8, 8};
+    for (int i = 0; i < (alpha ? 4 : 3); ++i) {
+        planes[i] = heif_image_get_plane_readonly(image, channels[i], &strides[i]);
+        bits[i] = heif_image_get_bits_per_pixel_range(image, channels[i]);
+        if (!planes[i] || bits[i] < 8 || bits[i] > 16 || heif_image_get_width(image, channels[i]) < width
+            || heif_image_get_height(image, channels[i]) < height)
             return std::nullopt;
     }
-    for (int i = 0; i < (grey ? 1 : 3) + (alpha ? 1 : 0); ++i)
-        if (!planes[i == 1 && grey ? 3 : i])
-            return std::nullopt;
 
     QImage picture = AllocatePicture(QSize(width, height), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
-    const bool wide = bits > 8;
-    const auto sample = [wide](const uint8_t *row, int x) -> int {
-        return wide ? reinterpret_cast<const uint16_t *>(row)[x] : row[x];
+    // One sample to 0..255: v × 255 / (2^bits − 1), rounded.
+    const auto level = [](const uint8_t *row, int x, int depth) -> quint32 {
+        if (depth == 8)
+            return row[x];
+        const quint32 v = reinterpret_cast<const uint16_t *>(row)[x];
+        const quint32 maximum = (1u << depth) - 1;
+        return (std::min(v, maximum) * 255 + maximum / 2) / maximum;
     };
-    const double scale = double(1 << (bits - 8));
-    const double maximum = double((1 << bits) - 1);
-    const double half = double(1 << (bits - 1));
-    // Samples to 0..255: Y' and the colour differences by the range, then the matrix.
-    const double lumaOffset = fullRange ? 0 : 16 * scale;
-    const double lumaScale = 255.0 / (fullRange ? maximum : 219 * scale);
-    const double chromaScale = 255.0 / (fullRange ? maximum : 224 * scale);
-    const auto [kr, kb] = *weights;
-    const double kg = 1 - kr - kb;
-    const double crToR = 2 * (1 - kr) * chromaScale, cbToB = 2 * (1 - kb) * chromaScale;
-    const double cbToG = 2 * kb * (1 - kb) / kg * chromaScale, crToG = 2 * kr * (1 - kr) / kg * chromaScale;
-    const double alphaScale = 255.0 / double((1 << alphaBits) - 1);
-    const auto level = [](double v) { return v <= 0 ? 0u : v >= 255 ? 255u : unsigned(v + 0.5); };
     for (int y = 0; y < height; ++y) {
-        const uint8_t *luma = planes[0] + qsizetype(y) * strides[0];
-        const uint8_t *cb = grey ? nullptr : planes[1] + qsizetype(y >> shiftY) * strides[1];
-        const uint8_t *cr = grey ? nullptr : planes[2] + qsizetype(y >> shiftY) * strides[2];
-        const uint8_t *a = alpha ? planes[3] + qsizetype(y) * strides[3] : nullptr;
+        const uint8_t *rows[4];
+        for (int i = 0; i < 4; ++i)
+            rows[i] = planes[i] ? planes[i] + qsizetype(y) * strides[i] : nullptr;
         auto *out = reinterpret_cast<quint32 *>(picture.scanLine(y));
+        if (bits[0] == 8 && bits[1] == 8 && bits[2] == 8 && !alpha) {
+            for (int x = 0; x < width; ++x)
+                out[x] = 0xFF000000u | quint32(rows[0][x]) << 16 | quint32(rows[1][x]) << 8 | rows[2][x];
+            continue;
+        }
         for (int x = 0; x < width; ++x) {
-            const double l = (sample(luma, x) - lumaOffset) * lumaScale;
-            unsigned r, g, b;
-            if (grey) {
-                r = g = b = level(l);
-            } else {
-                const double u = sample(cb, x >> shiftX) - half, v = sample(cr, x >> shiftX) - half;
-                r = level(l + crToR * v);
-                g = level(l - cbToG * u - crToG * v);
-                b = level(l + cbToB * u);
-            }
-            const unsigned opacity = a ? level(sample(a, x) * (alphaBits > 8 ? alphaScale : 1.0)) : 255u;
-            out[x] = opacity << 24 | r << 16 | g << 8 | b;
+            const quint32 opacity = alpha ? level(rows[3], x, bits[3]) : 255u;
+            out[x] = opacity << 24 | level(rows[0], x, bits[0]) << 16 | level(rows[1], x, bits[1]) << 8
+                     | level(rows[2], x, bits[2]);
         }
     }
     return picture;
@@ -309,7 +256,7 @@ DecodedHeif DecodeHeif(const QByteArray &bytes, qint64 limit, int threads)
         return out;
     }
     options->ignore_transformations = 0; // the file's own turn and mirror, applied once by libheif
-    options->convert_hdr_to_8bit = 0; // deeper samples are brought to 8 bits here, not through libheif's RGBA
+    options->convert_hdr_to_8bit = 0; // deeper samples are brought to 8 bits here
     const MappedLargeBuffers mapped;
     heif_image *planar = nullptr;
     heif_error error = heif_decode_image(handle, &planar, heif_colorspace_undefined, heif_chroma_undefined, options.get());
@@ -318,7 +265,7 @@ DecodedHeif DecodeHeif(const QByteArray &bytes, qint64 limit, int threads)
         out.picture.problem = ProblemOf(error);
         return out;
     }
-    if (std::optional<QImage> converted = FromPlanes(planar, handle)) {
+    if (std::optional<QImage> converted = FromPlanes(planar)) {
         if (converted->isNull()) {
             out.picture.problem = LoadProblem::TooLarge;
             out.picture.declaredSize = upright;
