@@ -18,4 +18,9 @@ bool TagWithProfile(QImage &image, const QByteArray &iccProfile);
 // so a profile Qt's readers drop without a word can be told from none at all.
 bool FileHasProfile(const QByteArray &bytes);
 
+// Whether a PNG's colours are sRGB by its sRGB chunk: present, and no iCCP profile before it to
+// decide instead. Such a file's gAMA and cHRM are only hints for readers that know no sRGB, so
+// they must not be applied on top.
+bool PngDeclaresSrgb(const QByteArray &bytes);
+
 } // namespace velmora
