@@ -27,10 +27,10 @@ constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
 std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
 {
     if (purpose == DialogPurpose::Open) {
-        m_dialog.filter = text::kOpenFilter;
+        m_dialog.filter = text::OpenFilter();
         m_dialog.flags = 16;
         m_dialog.initDir = text::kImportFolder;
-        m_dialog.filterIndex = 2;
+        m_dialog.filterIndex = 1; // 所有图片
     } else {
         m_dialog.filter = text::SaveFilter();
         m_dialog.flags = 16;

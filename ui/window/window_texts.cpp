@@ -24,21 +24,47 @@ std::string RefusalText(Refusal refusal)
     return {};
 }
 
+namespace {
+
+// "*.JPG;*.JPEG": upper case as the design writes them; the dialogs match any case.
+std::string Patterns(const FormatInfo &info)
+{
+    std::string patterns;
+    for (const std::string_view ending : info.endings) {
+        std::string upper(ending);
+        for (char &c : upper)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        patterns.append(patterns.empty() ? "*." : ";*.").append(upper);
+    }
+    return patterns;
+}
+
+std::string FamilyFilter(const FormatInfo &info)
+{
+    const std::string patterns = Patterns(info);
+    return std::string(info.name).append("图像(").append(patterns).append(")|").append(patterns);
+}
+
+} // namespace
+
+std::string OpenFilter()
+{
+    std::string all, families;
+    for (const FormatInfo &info : PictureFormats()) {
+        all.append(all.empty() ? "" : ";").append(Patterns(info));
+        families.append("|").append(FamilyFilter(info));
+    }
+    return Tr(kAllPicturesFilter).toStdString() + "|" + all + families;
+}
+
 std::string SaveFilter()
 {
     std::string filter;
     for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff,
                                        PictureFormat::WebP}) {
-        std::string patterns;
-        for (const std::string_view ending : InfoOf(format).endings) {
-            std::string upper(ending);
-            for (char &c : upper)
-                c = char(std::toupper(static_cast<unsigned char>(c)));
-            patterns.append(patterns.empty() ? "*." : ";*.").append(upper);
-        }
         if (!filter.empty())
             filter += '|';
-        filter.append(InfoOf(format).name).append("图像(").append(patterns).append(")|").append(patterns);
+        filter += FamilyFilter(InfoOf(format));
     }
     return filter;
 }

@@ -32,8 +32,10 @@ inline constexpr const char *kTargetTip = "将鼠标移动到需校正到皮肤�
 inline constexpr const char *kMoveTip = "按下鼠标移动后放开可移动照片";
 inline constexpr const char *kSwatchTip = "将鼠标移到理想皮肤处点击可选取标准肤色！";
 
-inline constexpr const char *kOpenFilter =
-    "BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico";
+// The open dialog's filters: every picture Velmora reads, then one filter a format of the table,
+// "所有图片|*.JPG;*.JPEG;…|JPEG图像(*.JPG;*.JPEG)|*.JPG;*.JPEG|…".
+inline constexpr const char *kAllPicturesFilter = QT_TRANSLATE_NOOP("velmora", "所有图片");
+std::string OpenFilter();
 // The save dialog's filters, one a format written: "BMP图像(*.BMP)|*.BMP|…|WebP图像(*.WEBP)|*.WEBP",
 // the design's bitmap first.
 std::string SaveFilter();
