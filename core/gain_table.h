@@ -34,5 +34,7 @@ RowTables MakeRowTables(const std::vector<Gains> &passes);
 
 // Rewrites `width` pixels of 0xFFRRGGBB in place.
 void MapRow(std::uint32_t *row, int width, const RowTables &tables);
+// The same for 0xAARRGGBB pixels: the colour is mapped, the alpha stays as it was.
+void MapRowKeepingAlpha(std::uint32_t *row, int width, const RowTables &tables);
 
 } // namespace velmora

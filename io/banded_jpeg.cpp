@@ -389,7 +389,12 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
         return;
     }
     if (s.layout) {
-        const auto header = BitmapHeader(*s.layout);
+        const JpegDensity d = DensityOf(s.decoder);
+        // Per inch or per centimetre to per metre; an aspect ratio alone leaves the usual 96 a inch.
+        const double perMetre = d.unit == 1 ? 1 / 0.0254 : d.unit == 2 ? 100 : 0;
+        const auto header = perMetre > 0 ? BitmapHeader(*s.layout, std::uint32_t(d.x * perMetre + 0.5),
+                                                        std::uint32_t(d.y * perMetre + 0.5))
+                                         : BitmapHeader(*s.layout);
         s.packed.assign(static_cast<std::size_t>(bandRows * s.layout->rowBytes), 0);
         // Claims the whole file's space at once, so a full disk shows before any decoding.
         // (Where the file system cannot do that, the writes find a full disk themselves.)

@@ -117,6 +117,16 @@ QString SaveProblemText(const SaveOutcome &outcome)
     return QStringLiteral("写入文件时出错（系统错误 %1）").arg(outcome.systemError);
 }
 
+QString SaveLossMessage(const QString &path, bool transparencyFlattened, bool depthReduced)
+{
+    QString message = Tr(kSavedAt).arg(QDir::toNativeSeparators(path));
+    if (transparencyFlattened)
+        message += Tr(kTransparencyFlattened);
+    if (depthReduced)
+        message += Tr(kDepthReduced);
+    return message;
+}
+
 QString CameraDataDroppedMessage(const QString &path)
 {
     return QStringLiteral("图片已保存到“%1”，但照片的相机信息未能全部写入该文件。").arg(QDir::toNativeSeparators(path));

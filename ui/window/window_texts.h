@@ -84,6 +84,13 @@ QString SaveFailedMessage(const QString &path, const QString &reason);
 QString SaveProblemText(const SaveOutcome &outcome);
 // A save that succeeded without the photo's camera data.
 QString CameraDataDroppedMessage(const QString &path);
+// A save that succeeded into a file that could not keep the photo's transparency (laid over
+// white), or its 16 bits a channel (8 now), or both.
+inline constexpr const char *kSavedAt = QT_TRANSLATE_NOOP("velmora", "图片已保存到“%1”。");
+inline constexpr const char *kTransparencyFlattened =
+    QT_TRANSLATE_NOOP("velmora", "该格式不支持透明，照片的透明部分已填充为白色。");
+inline constexpr const char *kDepthReduced = QT_TRANSLATE_NOOP("velmora", "照片每通道 16 位，已按每通道 8 位保存。");
+QString SaveLossMessage(const QString &path, bool transparencyFlattened, bool depthReduced);
 
 // 保存选项.
 inline constexpr const char *kSaveOptionsTitle = "保存选项";
