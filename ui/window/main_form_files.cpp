@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -34,7 +35,19 @@ std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
     } else {
         m_dialog.filter = text::SaveFilter();
         m_dialog.flags = 16;
-        m_dialog.filterIndex = 1;
+        // BMP as designed, or the photo's own format when 保存选项 says so and Velmora writes it;
+        // the photo's name with _校正, in its folder.
+        PictureFormat format = PictureFormat::Bmp;
+        if (LoadSaveOptions().photoFormat)
+            format = WrittenFormatOfPath(m_photo.path()).value_or(PictureFormat::Bmp);
+        m_dialog.filterIndex = text::SaveFilterIndex(format);
+        if (!m_photo.path().empty()) {
+            const QFileInfo photo(QFile::decodeName(QByteArray::fromStdString(m_photo.path())));
+            m_dialog.fileName = photo.dir()
+                                    .filePath(photo.completeBaseName() + text::Tr(text::kCorrectedSuffix)
+                                              + QString::fromStdString(EndingOf(format)))
+                                    .toStdString();
+        }
     }
     m_dialog.cancelError = false;
     std::optional<std::string> chosen = m_services.files.pick(m_dialog, purpose);

@@ -2,6 +2,7 @@
 #include "ui/window/window_texts.h"
 
 #include <cctype>
+#include <iterator>
 
 #include <QDir>
 
@@ -57,11 +58,23 @@ std::string OpenFilter()
     return Tr(kAllPicturesFilter).toStdString() + "|" + all + families;
 }
 
+namespace {
+constexpr PictureFormat kSaveFormats[] = {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff,
+                                          PictureFormat::WebP};
+} // namespace
+
+int SaveFilterIndex(PictureFormat format)
+{
+    for (std::size_t i = 0; i < std::size(kSaveFormats); ++i)
+        if (kSaveFormats[i] == format)
+            return int(i) + 1;
+    return 1;
+}
+
 std::string SaveFilter()
 {
     std::string filter;
-    for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff,
-                                       PictureFormat::WebP}) {
+    for (const PictureFormat format : kSaveFormats) {
         if (!filter.empty())
             filter += '|';
         filter += FamilyFilter(InfoOf(format));

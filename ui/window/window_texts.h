@@ -39,6 +39,8 @@ std::string OpenFilter();
 // The save dialog's filters, one a format written: "BMP图像(*.BMP)|*.BMP|…|WebP图像(*.WEBP)|*.WEBP",
 // the design's bitmap first.
 std::string SaveFilter();
+// The 1-based place of a written format's filter in SaveFilter().
+int SaveFilterIndex(PictureFormat format);
 inline constexpr const char *kImportFolder = "d:";
 
 // The menu bar: menus, then each command's caption with its mnemonic.
@@ -99,6 +101,11 @@ inline constexpr const char *kWebpGroup = "WebP";
 inline constexpr const char *kWebpLossless = "无损(&L)";
 inline constexpr const char *kWebpLossy = "有损(&Y)";
 inline constexpr const char *kWebpQuality = "WebP质量(&W)：";
+inline constexpr const char *kDefaultFormat = QT_TRANSLATE_NOOP("velmora", "默认保存格式(&D)：");
+inline constexpr const char *kDefaultFormatBmp = QT_TRANSLATE_NOOP("velmora", "BMP");
+inline constexpr const char *kDefaultFormatPhoto = QT_TRANSLATE_NOOP("velmora", "照片原格式");
+// Added to the photo's name in the name the save dialog proposes: IMG_0001_校正.bmp.
+inline constexpr const char *kCorrectedSuffix = QT_TRANSLATE_NOOP("velmora", "_校正");
 // Why a file gave no picture; declared is the size a too-large file claims, limitMB the memory allowed.
 QString LoadProblemText(LoadProblem problem, QSize declared, qint64 limitMB);
 // A picture that loaded, but whose colour profile had to be ignored.
