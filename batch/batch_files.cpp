@@ -183,10 +183,10 @@ FileResult CorrectOneFile(const PlannedFile &file, int quality, NameClash clash,
         return {FileFailure::OutputExists, {}};
     // The loader opens the file as the banded path does and refuses what is not a picture.
     const MemoryBudget::Reservation memory = budget.reserve(WholePictureNeeds(name));
-    const FileFailure failure = CorrectWholePicture(file.input, file.output, tables, file.format, quality,
-                                                    clash == NameClash::Replace, threads);
+    const WholePictureResult whole = CorrectWholePicture(file.input, file.output, tables, file.format, quality,
+                                                         clash == NameClash::Replace, threads);
     addBytes(file.bytes);
-    return {failure, {}};
+    return {whole.failure, {}, whole.transparencyFlattened, whole.depthReduced};
 }
 
 } // namespace velmora

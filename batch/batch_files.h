@@ -43,6 +43,9 @@ std::vector<PlannedFile> PlanOutputs(const std::vector<std::string> &files, cons
 struct FileResult {
     FileFailure failure = FileFailure::None;
     std::string reason; // when failure is Described
+    // Corrected, but the output could not keep all the photo had (see WholePictureResult).
+    bool transparencyFlattened = false;
+    bool depthReduced = false;
 };
 
 // Why the banded path gave up on a photo, in the words both faces use.

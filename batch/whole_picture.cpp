@@ -2,7 +2,6 @@
 #include "batch/whole_picture.h"
 
 #include <QImage>
-#include <QPainter>
 
 #include "picture/picture_loader.h"
 #include "picture/picture_saver.h"
@@ -27,21 +26,6 @@ FileFailure SaveFailure(const SaveOutcome &outcome)
     return FileFailure::OutputWriteFailed;
 }
 
-// As the window shows a picture: opaque 0xFFRRGGBB, transparent parts laid over white.
-QImage Opaque(QImage picture)
-{
-    if (picture.hasAlphaChannel()) {
-        QImage opaque(picture.size(), QImage::Format_RGB32);
-        opaque.fill(Qt::white);
-        QPainter painter(&opaque);
-        painter.drawImage(0, 0, picture);
-        return opaque;
-    }
-    if (picture.format() != QImage::Format_RGB32)
-        picture.convertTo(QImage::Format_RGB32);
-    return picture;
-}
-
 // FileFailure of a photo that could not be loaded.
 FileFailure LoadFailure(LoadProblem problem)
 {
@@ -60,19 +44,27 @@ FileFailure LoadFailure(LoadProblem problem)
 
 } // namespace
 
-FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
-                                PictureFormat format, int quality, bool replace, int threads)
+WholePictureResult CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
+                                       PictureFormat format, int quality, bool replace, int threads)
 {
     LoadedPicture loaded = LoadPicture(QByteArray::fromStdString(input), threads);
     if (loaded.problem != LoadProblem::None)
-        return LoadFailure(loaded.problem);
-    QImage image = Opaque(std::move(loaded.image));
-    for (int y = 0; y < image.height(); ++y)
-        MapRow(reinterpret_cast<std::uint32_t *>(image.scanLine(y)), image.width(), tables);
+        return {LoadFailure(loaded.problem)};
+    // The colour is corrected and the alpha kept; the saver lays it over white where it must.
+    QImage image = std::move(loaded.image);
+    const bool alpha = image.hasAlphaChannel();
+    for (int y = 0; y < image.height(); ++y) {
+        auto *row = reinterpret_cast<std::uint32_t *>(image.scanLine(y));
+        if (alpha)
+            MapRowKeepingAlpha(row, image.width(), tables);
+        else
+            MapRow(row, image.width(), tables);
+    }
     SaveOptions options;
     options.jpegQuality = quality;
-    return SaveFailure(SavePicture({image, {}, format, options, loaded.encoded, OutputPolicy::BatchOutput(replace)},
-                                   QByteArray::fromStdString(output)));
+    const SaveOutcome saved = SavePicture({image, {}, format, options, loaded.encoded, OutputPolicy::BatchOutput(replace)},
+                                          QByteArray::fromStdString(output));
+    return {SaveFailure(saved), saved.transparencyFlattened, saved.depthReduced};
 }
 
 } // namespace velmora

@@ -11,10 +11,16 @@
 
 namespace velmora {
 
+struct WholePictureResult {
+    FileFailure failure = FileFailure::None;
+    bool transparencyFlattened = false; // a BMP or JPEG of a photo with transparency: laid over white
+    bool depthReduced = false;          // a photo of 16 bits a channel, written with 8
+};
+
 // None on success. Both files are named by their bytes as the system knows them (any encoding). An
 // existing output is kept unless `replace`; a link at its name is never followed; `quality` is the
 // JPEG quality; `threads` may decode the photo.
-FileFailure CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
-                                PictureFormat format, int quality, bool replace, int threads);
+WholePictureResult CorrectWholePicture(const std::string &input, const std::string &output, const RowTables &tables,
+                                       PictureFormat format, int quality, bool replace, int threads);
 
 } // namespace velmora

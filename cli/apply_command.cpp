@@ -125,6 +125,10 @@ int RunApplyCommand(int argc, char *argv[])
     for (std::size_t i = 0; i < plan.size(); ++i) {
         if (results[i].failure == FileFailure::None) {
             ++done;
+            if (results[i].transparencyFlattened)
+                std::printf("%s\n", texts.transparencyFlattenedLine(plan[i].output).c_str());
+            if (results[i].depthReduced)
+                std::printf("%s\n", texts.depthReducedLine(plan[i].output).c_str());
             continue;
         }
         const std::string reason = results[i].failure == FileFailure::Described ? results[i].reason

@@ -256,6 +256,18 @@ std::string ApplyTexts::failedLine(const std::string &path, const std::string &r
     return pick("失败：", "failed: ") + path + pick("：", ": ") + reason;
 }
 
+std::string ApplyTexts::transparencyFlattenedLine(const std::string &output) const
+{
+    return pick("注意：", "note: ") + output + pick("：透明部分已填充为白色（该格式不支持透明）",
+                                                    ": transparent parts filled with white (the format has no transparency)");
+}
+
+std::string ApplyTexts::depthReducedLine(const std::string &output) const
+{
+    return pick("注意：", "note: ") + output + pick("：照片每通道 16 位，已按每通道 8 位保存",
+                                                    ": the photo has 16 bits per channel; saved with 8");
+}
+
 std::string ApplyTexts::summary(int done, int total, double megabytes, double seconds) const
 {
     const std::string failed = total - done > 0

@@ -28,6 +28,9 @@ public:
     std::string correctionUnreadable(const std::string &path) const;
     std::string fileFailure(FileFailure failure) const;
     std::string failedLine(const std::string &path, const std::string &reason) const;
+    // A photo corrected into an output that could not keep its transparency, or its 16 bits.
+    std::string transparencyFlattenedLine(const std::string &output) const;
+    std::string depthReducedLine(const std::string &output) const;
     std::string summary(int done, int total, double megabytes, double seconds) const;
     std::string progress(int done, int total, double megabytesPerSecond, double secondsLeft) const;
     std::string seeHelp() const;

@@ -130,4 +130,19 @@ void MapRow(std::uint32_t *row, int width, const RowTables &tables)
         row[x] = map(row[x]);
 }
 
+void MapRowKeepingAlpha(std::uint32_t *row, int width, const RowTables &tables)
+{
+    // A piece at a time, so the alphas wait in a small buffer and the mapping stays the fast one.
+    constexpr int kPiece = 256;
+    std::uint8_t alpha[kPiece];
+    for (int x = 0; x < width; x += kPiece) {
+        const int n = width - x < kPiece ? width - x : kPiece;
+        for (int i = 0; i < n; ++i)
+            alpha[i] = static_cast<std::uint8_t>(row[x + i] >> 24);
+        MapRow(row + x, n, tables);
+        for (int i = 0; i < n; ++i)
+            row[x + i] = (row[x + i] & 0x00FFFFFFu) | std::uint32_t(alpha[i]) << 24;
+    }
+}
+
 } // namespace velmora

@@ -55,5 +55,7 @@ RowTables MakeRowTables(const Step &step);
 
 // Rewrites `width` pixels of 0xFFRRGGBB in place.
 void MapRow(std::uint32_t *row, int width, const RowTables &tables);
+// The same for 0xAARRGGBB pixels: the colour is mapped, the alpha stays as it was.
+void MapRowKeepingAlpha(std::uint32_t *row, int width, const RowTables &tables);
 
 } // namespace velmora

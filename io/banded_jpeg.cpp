@@ -6,6 +6,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "io/bitmap_rows.h"
 #include "io/exif_orientation.h"
 #include "io/input_file.h"
+#include "io/jpeg_containers.h"
 
 namespace velmora {
 
@@ -82,6 +85,8 @@ struct Session {
     std::optional<BandPipe> pipe;
     std::thread writer;
     bool writerFailed = false;
+    // A motion photo's video at the input's end, carried to the end of a JPEG output.
+    std::uint64_t videoLength = 0;
     StreamOutcome outcome;
 
     void stopWriter()
@@ -109,15 +114,88 @@ bool IsTurned(j_decompress_ptr decoder)
     return false;
 }
 
+bool ReadAt(int fd, unsigned char *out, std::size_t size, long long offset)
+{
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, out, size, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        size -= static_cast<std::size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+std::string_view XmpPacketOf(jpeg_saved_marker_ptr m)
+{
+    return {reinterpret_cast<const char *>(m->data) + XmpPrefixLength(), m->data_length - XmpPrefixLength()};
+}
+
+bool IsXmp(jpeg_saved_marker_ptr m) { return m->marker == JPEG_APP0 + 1 && IsXmpMarker(m->data, m->data_length); }
+
+// The length of the video the XMP says trails the input, when the input's end holds one.
+std::uint64_t VideoAtEnd(Session &s)
+{
+    for (jpeg_saved_marker_ptr m = s.decoder.marker_list; m; m = m->next) {
+        if (!IsXmp(m))
+            continue;
+        const std::optional<std::uint64_t> length = MotionVideoLength(XmpPacketOf(m));
+        const long long size = s.input->size();
+        unsigned char start[kVideoProbeBytes];
+        if (length && *length < static_cast<std::uint64_t>(size)
+            && ReadAt(s.input->fd(), start, sizeof start, size - static_cast<long long>(*length))
+            && LooksLikeVideo(start, sizeof start))
+            return *length;
+        return 0;
+    }
+    return 0;
+}
+
 void CopyMarkers(Session &s)
 {
     for (jpeg_saved_marker_ptr m = s.decoder.marker_list; m; m = m->next) {
-        // The encoder writes its own JFIF heading; an Adobe marker describes the old colour transform.
+        // The encoder writes its own JFIF heading; an Adobe marker describes the old colour transform;
+        // an MPF index points at pictures the output does not hold.
         const bool jfif = m->marker == JPEG_APP0 && m->data_length >= 5 && std::equal(m->data, m->data + 5, "JFIF");
         const bool adobe = m->marker == JPEG_APP0 + 14;
-        if (!jfif && !adobe)
-            jpeg_write_marker(&s.encoder, m->marker, m->data, m->data_length);
+        const bool mpf = m->marker == JPEG_APP0 + 2 && IsMpfIndex(m->data, m->data_length);
+        if (jfif || adobe || mpf)
+            continue;
+        if (IsXmp(m)) {
+            std::string marker(reinterpret_cast<const char *>(m->data), XmpPrefixLength());
+            marker += WithoutStaleClaims(XmpPacketOf(m), s.videoLength > 0);
+            jpeg_write_marker(&s.encoder, m->marker, reinterpret_cast<const JOCTET *>(marker.data()),
+                              static_cast<unsigned>(marker.size()));
+            continue;
+        }
+        jpeg_write_marker(&s.encoder, m->marker, m->data, m->data_length);
     }
+}
+
+// The input's video, unchanged, after the new picture: its offset from the end stays right.
+// False with the outcome set when it could not be read or written.
+bool CopyVideo(Session &s)
+{
+    std::vector<unsigned char> chunk(kJpegOutputBuffer);
+    long long from = s.input->size() - static_cast<long long>(s.videoLength);
+    for (std::uint64_t left = s.videoLength; left > 0;) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+        if (!ReadAt(s.input->fd(), chunk.data(), n, from)) {
+            s.outcome = {StreamResult::Unreadable, OutputError::None, InputProblem::Unreadable};
+            return false;
+        }
+        if (!s.output->append(chunk.data(), n)) {
+            const OutputError e = s.output->error();
+            s.outcome = {StreamResult::OutputFailed, e == OutputError::None ? OutputError::WriteFailed : e};
+            return false;
+        }
+        from += static_cast<long long>(n);
+        left -= n;
+    }
+    return true;
 }
 
 void StartEncoder(Session &s, int quality)
@@ -311,7 +389,12 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
         return;
     }
     if (s.layout) {
-        const auto header = BitmapHeader(*s.layout);
+        const JpegDensity d = DensityOf(s.decoder);
+        // Per inch or per centimetre to per metre; an aspect ratio alone leaves the usual 96 a inch.
+        const double perMetre = d.unit == 1 ? 1 / 0.0254 : d.unit == 2 ? 100 : 0;
+        const auto header = perMetre > 0 ? BitmapHeader(*s.layout, std::uint32_t(d.x * perMetre + 0.5),
+                                                        std::uint32_t(d.y * perMetre + 0.5))
+                                         : BitmapHeader(*s.layout);
         s.packed.assign(static_cast<std::size_t>(bandRows * s.layout->rowBytes), 0);
         // Claims the whole file's space at once, so a full disk shows before any decoding.
         // (Where the file system cannot do that, the writes find a full disk themselves.)
@@ -322,6 +405,7 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
             return;
         }
     } else {
+        s.videoLength = VideoAtEnd(s);
         StartEncoder(s, request.quality);
     }
 
@@ -339,6 +423,10 @@ void Run(Session &s, const StreamRequest &request, const RowTables &tables, cons
         return;
     }
     jpeg_finish_decompress(&s.decoder);
+    if (s.videoLength > 0 && !CopyVideo(s)) {
+        s.output->abandon();
+        return;
+    }
     if (const OutputError e = s.output->commit(); e != OutputError::None)
         s.outcome = {StreamResult::OutputFailed, e};
 }

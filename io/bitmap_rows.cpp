@@ -32,7 +32,8 @@ std::optional<BitmapLayout> LayOutBitmap(int width, int height)
     return BitmapLayout{width, height, rowBytes};
 }
 
-std::array<std::uint8_t, kBitmapHeaderBytes> BitmapHeader(const BitmapLayout &layout)
+std::array<std::uint8_t, kBitmapHeaderBytes> BitmapHeader(const BitmapLayout &layout, std::uint32_t perMetreX,
+                                                         std::uint32_t perMetreY)
 {
     std::array<std::uint8_t, kBitmapHeaderBytes> h{};
     const auto imageBytes = static_cast<std::uint32_t>(layout.rowBytes * layout.height);
@@ -46,8 +47,8 @@ std::array<std::uint8_t, kBitmapHeaderBytes> BitmapHeader(const BitmapLayout &la
     h[26] = 1;                                                // one plane
     h[28] = 24;                                               // bits a pixel
     Put32(&h[34], imageBytes);
-    Put32(&h[38], 3780); // 96 pixels per inch
-    Put32(&h[42], 3780);
+    Put32(&h[38], perMetreX);
+    Put32(&h[42], perMetreY);
     return h;
 }
 

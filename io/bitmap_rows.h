@@ -22,7 +22,9 @@ struct BitmapLayout {
 // Nothing when the picture is empty or too large for a bitmap's 32-bit sizes.
 std::optional<BitmapLayout> LayOutBitmap(int width, int height);
 
-std::array<std::uint8_t, kBitmapHeaderBytes> BitmapHeader(const BitmapLayout &layout);
+// `perMetreX`, `perMetreY`: the resolution in pixels a metre; 3780 is 96 a inch.
+std::array<std::uint8_t, kBitmapHeaderBytes> BitmapHeader(const BitmapLayout &layout, std::uint32_t perMetreX = 3780,
+                                                         std::uint32_t perMetreY = 3780);
 
 // One stored row from 0xFFRRGGBB pixels: blue, green, red; the padding bytes are left as they are.
 void PackBitmapRow(const std::uint32_t *pixels, int width, std::uint8_t *out);

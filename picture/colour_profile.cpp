@@ -55,13 +55,14 @@ namespace {
 
 constexpr quint16 kTiffIccTag = 34675;
 
-bool PngHasProfile(const QByteArray &bytes)
+// Whether a chunk of the type comes before the picture data.
+bool PngHasChunk(const QByteArray &bytes, const char *wanted)
 {
     qsizetype at = 8; // past the signature
     while (at + 8 <= bytes.size()) {
         const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
         const QByteArray type = bytes.mid(at + 4, 4);
-        if (type == "iCCP")
+        if (type == wanted)
             return true;
         if (type == "IDAT" || type == "IEND")
             return false;
@@ -69,6 +70,8 @@ bool PngHasProfile(const QByteArray &bytes)
     }
     return false;
 }
+
+bool PngHasProfile(const QByteArray &bytes) { return PngHasChunk(bytes, "iCCP"); }
 
 bool WebpHasProfile(const QByteArray &bytes)
 {
@@ -83,6 +86,11 @@ bool WebpHasProfile(const QByteArray &bytes)
 }
 
 } // namespace
+
+bool PngDeclaresSrgb(const QByteArray &bytes)
+{
+    return bytes.startsWith("\x89PNG") && !PngHasChunk(bytes, "iCCP") && PngHasChunk(bytes, "sRGB");
+}
 
 bool FileHasProfile(const QByteArray &bytes)
 {

@@ -30,4 +30,9 @@ bool TagWithPrimaries(QImage &image, const Chromaticities &primaries, int transf
 // so a profile Qt's readers drop without a word can be told from none at all.
 bool FileHasProfile(const QByteArray &bytes);
 
+// Whether a PNG's colours are sRGB by its sRGB chunk: present, and no iCCP profile before it to
+// decide instead. Such a file's gAMA and cHRM are only hints for readers that know no sRGB, so
+// they must not be applied on top.
+bool PngDeclaresSrgb(const QByteArray &bytes);
+
 } // namespace velmora

@@ -2,12 +2,15 @@
 // writer always halves the colour resolution.
 #include "picture/jpeg_writer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdlib>
 
 #include <QSysInfo>
 
 #include "io/jpeg_setup.h"
+#include "picture/file_facts.h"
 
 namespace velmora {
 
@@ -57,8 +60,13 @@ std::optional<QByteArray> EncodeJpeg(const QImage &source, int quality, const QB
         return std::nullopt;
     const QImage image = source.format() == QImage::Format_RGB32 ? source
                                                                  : source.convertToFormat(QImage::Format_RGB32);
-    const JpegDensity density = DensityOfFile(reinterpret_cast<const unsigned char *>(original.constData()),
-                                              static_cast<std::size_t>(original.size()));
+    JpegDensity density = DensityOfFile(reinterpret_cast<const unsigned char *>(original.constData()),
+                                        static_cast<std::size_t>(original.size()));
+    // Another format's resolution, in the unit photos are printed by.
+    if (const std::optional<QSize> dpm = DotsPerMeterOf(original); density.unit == 0 && dpm) {
+        const auto perInch = [](int perMetre) { return UINT16(std::clamp(std::lround(perMetre * 0.0254), 1L, 65535L)); };
+        density = {1, perInch(dpm->width()), perInch(dpm->height())};
+    }
     Compressor c;
     if (!Compress(c, image, quality, iccProfile, density))
         return std::nullopt;

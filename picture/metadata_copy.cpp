@@ -1,12 +1,16 @@
 // Velmora — the photo's camera data carried from its file into a saved one, with Exiv2.
 #include "picture/metadata_copy.h"
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/webpimage.hpp>
 
 #include "picture/heif_decoder.h"
+#include "io/jpeg_containers.h"
 
 namespace velmora {
 
@@ -100,6 +104,16 @@ QByteArray Contents(Exiv2::BasicIo &io)
     return read == size ? bytes : QByteArray();
 }
 
+// The length of the video a motion photo's XMP says ends `original`, when its end holds one.
+std::uint64_t VideoAtEnd(const std::string &packet, const QByteArray &original)
+{
+    const std::optional<std::uint64_t> length = MotionVideoLength(packet);
+    if (!length || *length >= static_cast<std::uint64_t>(original.size()))
+        return 0;
+    const auto *start = reinterpret_cast<const unsigned char *>(original.constData()) + original.size() - *length;
+    return LooksLikeVideo(start, static_cast<std::size_t>(*length)) ? *length : 0;
+}
+
 } // namespace
 
 CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encoded, QSize size)
@@ -110,6 +124,7 @@ CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encode
     Exiv2::ExifData exif;
     Exiv2::XmpData xmp;
     Exiv2::IptcData iptc;
+    std::string packet;
     try {
         if (IsHeif(original)) {
             // Exiv2 0.27 reads no HEIF; libheif hands over the blocks, Exiv2 parses them.
@@ -119,6 +134,7 @@ CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encode
                                           static_cast<uint32_t>(camera.exif.size()));
             if (!camera.xmp.isEmpty() && Exiv2::XmpParser::decode(xmp, camera.xmp.toStdString()) != 0)
                 xmp.clear();
+            packet = camera.xmp.toStdString();
         } else {
             auto source = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(original.constData()),
                                                     static_cast<long>(original.size()));
@@ -126,6 +142,7 @@ CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encode
             exif = source->exifData();
             xmp = source->xmpData();
             iptc = source->iptcData();
+            packet = source->xmpPacket();
         }
     } catch (const Exiv2::AnyError &) {
         return {encoded, false}; // unreadable metadata counts as none
@@ -141,12 +158,25 @@ CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encode
         const bool tiff = target->imageType() == Exiv2::ImageType::tiff;
         // Exiv2 0.27 writes EXIF and XMP into WebP but declares no support for any metadata there.
         const bool webp = target->imageType() == Exiv2::ImageType::webp;
+        // Only a JPEG carries a motion photo's video on; any other output loses the claims on it.
+        const bool jpeg = target->imageType() == Exiv2::ImageType::jpeg;
+        const std::uint64_t video = jpeg ? VideoAtEnd(packet, original) : 0;
+        bool lost = false;
+        if (!packet.empty()) {
+            const std::string kept = WithoutStaleClaims(packet, video > 0);
+            if (kept != packet) {
+                xmp.clear();
+                if (Exiv2::XmpParser::decode(xmp, kept) != 0) {
+                    xmp.clear();
+                    lost = true;
+                }
+            }
+        }
         const auto supports = [&](Exiv2::MetadataId id) {
             return webp ? id != Exiv2::mdIptc : target->supportsMetadata(id);
         };
         CleanExif(exif, size, hadImageSize && !tiff);
         CleanXmp(xmp, size);
-        bool lost = false;
         const auto carry = [&](Exiv2::MetadataId id, bool present, auto set) {
             if (!present)
                 return;
@@ -162,6 +192,8 @@ CopiedMetadata CopyMetadata(const QByteArray &original, const QByteArray &encode
         QByteArray bytes = Contents(target->io());
         if (bytes.isEmpty())
             return {encoded, true};
+        if (video > 0)
+            bytes.append(original.right(static_cast<qsizetype>(video)));
         return {bytes, lost};
     } catch (const Exiv2::AnyError &) {
         return {encoded, true};

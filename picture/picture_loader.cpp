@@ -238,6 +238,9 @@ Decoded DecodeBytes(const QByteArray &bytes, qint64 limit, int threads)
     else if (kind == Kind::Tiff)
         deep = DecodeTiffDirectly(bytes, limit);
     Decoded out{deep ? std::move(*deep) : DecodeWithQt(bytes, kind, limit)};
+    // Qt's PNG reader takes the gamma and primaries even when the sRGB chunk says what the colours are.
+    if (out.picture.problem == LoadProblem::None && kind == Kind::Png && PngDeclaresSrgb(bytes))
+        out.picture.image.setColorSpace(QColorSpace(QColorSpace::SRgb));
     // Qt's readers drop a profile they cannot read without a word; the file says it had one.
     if (out.picture.problem == LoadProblem::None && kind != Kind::Ico && !out.picture.image.colorSpace().isValid()
         && FileHasProfile(bytes))

@@ -13,6 +13,9 @@ struct SaveOptions {
     int jpegQuality = 95;    // 1–100, always full-resolution colour
     bool webpLossless = true;
     int webpQuality = 90;    // 1–100, when lossy
+    // 默认保存格式: the save dialog proposes BMP (the design's), or the photo's own format when
+    // Velmora writes it.
+    bool photoFormat = false;
 };
 
 // The name a save writes: the typed name as it stands when it already ends in an extension one of

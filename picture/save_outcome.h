@@ -25,6 +25,8 @@ struct SaveOutcome {
     SaveProblem problem = SaveProblem::None;
     int systemError = 0;              // errno, for OtherError
     bool cameraDataDropped = false;   // saved, but the photo's camera data could not be written
+    bool transparencyFlattened = false; // saved as BMP or JPEG, the transparent parts laid over white
+    bool depthReduced = false;        // the photo had 16 bits a channel; the file has 8
     bool ok() const { return problem == SaveProblem::None; }
 };
 

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 #include "picture/bmp_decoder.h"
 
@@ -301,6 +302,8 @@ private slots:
     void everyCutRefused();
     void agreesWithImageMagick_data();
     void agreesWithImageMagick();
+    void toolsOwnBitmaps_data();
+    void toolsOwnBitmaps();
     void fieldsWidenToFullRange_data();
     void fieldsWidenToFullRange();
     void alphaFieldLeftEmptyMeansOpaque();
@@ -399,6 +402,82 @@ void TestBmpDecoder::agreesWithImageMagick_data()
         if (f.plan.compression != 6)
             QTest::newRow(name) << Bitmap(f.plan) << (f.plan.bits == 16 ? 1 : 0)
                                 << !((f.plan.bits == 32 && f.plan.compression == 0) || f.plan.headerSize == 52);
+}
+
+// Bitmaps as common tools write them, 13 pixels wide (rows padded unevenly in every depth): each
+// depth ImageMagick writes and each mode Pillow writes, read by the tool that wrote it.
+void TestBmpDecoder::toolsOwnBitmaps_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("byPillow");
+    QTest::addColumn<int>("tolerance");
+    QTest::addColumn<int>("bits");
+    const QByteArray source = fakes::ImageMagick({"-size", "13x7", "xc:", "+noise", "Random", "-seed", "5", "png:-"});
+    QVERIFY(!source.isEmpty());
+    const QList<std::tuple<const char *, QStringList, int>> imageMagick{
+        {"1-bit", {"-type", "Palette", "-colors", "2"}, 1},
+        {"4-bit", {"-type", "Palette", "-colors", "16"}, 4},
+        {"8-bit", {"-type", "Palette", "-colors", "200"}, 8},
+        {"8-bit RLE", {"-type", "Palette", "-colors", "200", "-compress", "RLE"}, 8},
+        {"16-bit", {"-define", "bmp:subtype=RGB565"}, 16},
+        {"24-bit", {"-type", "TrueColor"}, 24},
+        {"32-bit with alpha", {"-alpha", "set", "-channel", "A", "-fx", "(i+j)/20", "+channel", "-type", "TrueColorAlpha"}, 32},
+    };
+    // The bit fields and alpha need the later header: ImageMagick's BMP3 leaves the masks out.
+    for (const auto &[name, options, bits] : imageMagick)
+        QTest::addRow("ImageMagick %s", name)
+            << fakes::ImageMagick(QStringList{"png:-"} + options + QStringList{bits >= 16 ? "BMP:-" : "BMP3:-"}, source)
+            << false << (bits == 16 ? 1 : 0) << bits;
+    constexpr const char *kPillow = R"(
+import io, sys
+from PIL import Image
+im = Image.open(io.BytesIO(sys.stdin.buffer.read())).convert('RGB')
+if sys.argv[1] == 'RGBA':
+    im.putalpha(Image.linear_gradient('L').resize(im.size))
+    out = im
+elif sys.argv[1] == 'P':
+    out = im.quantize(100)
+else:
+    out = im.convert(sys.argv[1])
+b = io.BytesIO(); out.save(b, 'BMP'); sys.stdout.buffer.write(b.getvalue())
+)";
+    for (const auto &[mode, bits] : QList<std::pair<const char *, int>>{{"1", 1}, {"L", 8}, {"P", 8}, {"RGB", 24}, {"RGBA", 32}}) {
+        const fakes::Ran ran = fakes::RunProgram(fakes::kPython, {"-c", kPillow, mode}, source);
+        QTest::addRow("Pillow %s", mode) << ran.out << true << 0 << bits;
+    }
+}
+
+void TestBmpDecoder::toolsOwnBitmaps()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, byPillow);
+    QFETCH(int, tolerance);
+    QFETCH(int, bits);
+    QVERIFY(bytes.startsWith("BM"));
+    QCOMPARE(int(qFromLittleEndian<quint16>(bytes.constData() + 28)), bits);
+    const DecodedPicture got = DecodeBmp(bytes, kLimit);
+    QCOMPARE(got.problem, LoadProblem::None);
+    QCOMPARE(got.image.size(), QSize(13, 7));
+    QImage reference;
+    if (byPillow) {
+        constexpr const char *kDecode = "import io, sys\nfrom PIL import Image\n"
+                                        "sys.stdout.buffer.write(Image.open(io.BytesIO(sys.stdin.buffer.read())).convert('RGBA').tobytes())";
+        const fakes::Ran ran = fakes::RunProgram(fakes::kPython, {"-c", kDecode}, bytes);
+        QCOMPARE(ran.out.size(), qsizetype(13 * 7 * 4));
+        reference = QImage(reinterpret_cast<const uchar *>(ran.out.constData()), 13, 7, QImage::Format_RGBA8888)
+                        .convertToFormat(QImage::Format_ARGB32);
+    } else {
+        reference = fakes::DecodedByImageMagickWithAlpha(bytes, QSize(13, 7), QStringLiteral("x.bmp"));
+    }
+    QVERIFY(!reference.isNull());
+    const QImage ours = got.image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < ours.height(); ++y)
+        for (int x = 0; x < ours.width(); ++x) {
+            const QRgb a = ours.pixel(x, y), b = reference.pixel(x, y);
+            const int off = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                      std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            QVERIFY2(off <= tolerance, qPrintable(QStringLiteral("(%1,%2) %3, the tool's own %4").arg(x).arg(y).arg(a, 8, 16).arg(b, 8, 16)));
+        }
 }
 
 void TestBmpDecoder::agreesWithImageMagick()

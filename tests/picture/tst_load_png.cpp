@@ -38,6 +38,8 @@ private slots:
     void sixteenBitVerdict();
     void sixteenBitColourSpace_data();
     void sixteenBitColourSpace();
+    void imageMagickColourChunks_data();
+    void imageMagickColourChunks();
 
 private:
     FixtureFolder m_files;
@@ -212,6 +214,151 @@ void TestLoadPng::sixteenBitColourSpace()
     const QString difference = fakes::FirstDifference(loaded.image, qtReading, 1);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(fakes::FirstDifference(asStored, qtReading, 20).isEmpty(), !matters);
+}
+
+namespace {
+
+// The PNG with `chunk` after its header and without any chunk of the `removed` types.
+QByteArray WithChunks(const QByteArray &png, const QByteArray &chunk, const QList<QByteArray> &removed = {})
+{
+    QByteArray out = png.left(8 + 25); // the signature and IHDR
+    out += chunk;
+    for (qsizetype at = 8 + 25; at + 8 <= png.size();) {
+        const qsizetype length = qsizetype(qFromBigEndian<quint32>(png.constData() + at)) + 12;
+        if (!removed.contains(png.mid(at + 4, 4)))
+            out += png.mid(at, length);
+        at += length;
+    }
+    return out;
+}
+
+// Each channel of a picture stored with a plain power curve (`gamma` as the gAMA chunk gives it)
+// and sRGB's primaries, re-encoded with sRGB's curve.
+QImage PowerCurveToSrgb(const QImage &stored, double gamma)
+{
+    QImage out = stored.convertToFormat(QImage::Format_RGB32);
+    const auto channel = [gamma](int v) {
+        const double linear = std::pow(v / 255.0, 1.0 / gamma);
+        const double encoded = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+        return int(std::lround(encoded * 255));
+    };
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb p = out.pixel(x, y);
+            out.setPixel(x, y, qRgb(channel(qRed(p)), channel(qGreen(p)), channel(qBlue(p))));
+        }
+    return out;
+}
+
+// The samples as ImageMagick reads them, without a colour conversion, each 16-bit one rounded to
+// 8 bits (v × 255 / 65535): ImageMagick's own 8-bit output of a 16-bit file truncates some.
+QImage StoredByImageMagick(const QString &file, int depth, QSize size)
+{
+    if (depth == 8)
+        return DecodedByImageMagick(file);
+    const QByteArray rgb = ImageMagick({file, "-depth", "16", "-endian", "MSB", "rgb:-"});
+    if (rgb.size() != qsizetype(size.width()) * size.height() * 6)
+        return {};
+    QImage out(size, QImage::Format_RGB32);
+    const auto at = [&](qsizetype i) {
+        const int v = quint8(rgb[2 * i]) << 8 | quint8(rgb[2 * i + 1]);
+        return int(std::lround(v * 255.0 / 65535.0));
+    };
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const qsizetype i = (qsizetype(y) * size.width() + x) * 3;
+            out.setPixel(x, y, qRgb(at(i), at(i + 1), at(i + 2)));
+        }
+    return out;
+}
+
+// The file converted by ImageMagick to the profile, kept at 16 bits, as a new file beside it.
+QString Converted(const QString &file, const QString &icc)
+{
+    const QString out = file + QStringLiteral(".converted.png");
+    return Write(out, ImageMagick({file, "-profile", icc, "-depth", "16", "png:-"})) ? out : QString();
+}
+
+enum class Expect { AsStored, PowerCurve, ProfileConverted };
+
+} // namespace
+
+void TestLoadPng::imageMagickColourChunks_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QString>("chunks");
+    QTest::addColumn<int>("expect");
+    for (int depth : {8, 16}) {
+        // As ImageMagick writes them: gAMA 1/2.2 and sRGB's cHRM; with an sRGB chunk too, as its
+        // other versions and many editors write them. The sRGB chunk decides.
+        QTest::addRow("%d-bit, srgb, gamma and primaries", depth) << depth << "srgb" << int(Expect::AsStored);
+        QTest::addRow("%d-bit, srgb alone", depth) << depth << "srgb alone" << int(Expect::AsStored);
+        QTest::addRow("%d-bit, gamma and primaries", depth) << depth << "" << int(Expect::PowerCurve);
+        QTest::addRow("%d-bit, gamma alone", depth) << depth << "gamma alone" << int(Expect::PowerCurve);
+        // A profile comes before everything: an sRGB one changes nothing, a wide one is converted.
+        QTest::addRow("%d-bit, srgb profile", depth) << depth << "srgb profile" << int(Expect::AsStored);
+        QTest::addRow("%d-bit, wide profile", depth) << depth << "wide profile" << int(Expect::ProfileConverted);
+    }
+}
+
+// At zero correction the photo is what ImageMagick decodes (it applies no gamma: the stored values)
+// when the file's colours are sRGB; a bare gamma follows its curve; a profile is converted as
+// ImageMagick converts it to sRGB.
+void TestLoadPng::imageMagickColourChunks()
+{
+    QFETCH(int, depth);
+    QFETCH(QString, chunks);
+    QFETCH(int, expect);
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.png"));
+    // Saturated colours where a wide profile is converted, so the conversion shows.
+    const QString gradient = chunks == QLatin1String("wide profile") ? QStringLiteral("gradient:#10d020-#f01040")
+                                                                     : QStringLiteral("gradient:#081020-#f0e0d0");
+    QVERIFY(Write(plain, ImageMagick({"-size", "64x48", gradient, "-depth", QString::number(depth), "png:-"})));
+    const QByteArray written = Read(plain);
+    QVERIFY(written.contains("gAMA") && written.contains("cHRM") && !written.contains("sRGB"));
+
+    const QString srgbIcc = dir.filePath(QStringLiteral("srgb.icc"));
+    QVERIFY(Write(srgbIcc, QColorSpace(QColorSpace::SRgb).iccProfile()));
+    const QByteArray srgbChunk = PngChunk("sRGB", QByteArray(1, '\0'));
+    QByteArray bytes;
+    if (chunks == QLatin1String("srgb"))
+        bytes = WithChunks(written, srgbChunk);
+    else if (chunks == QLatin1String("srgb alone"))
+        bytes = WithChunks(written, srgbChunk, {"gAMA", "cHRM"});
+    else if (chunks == QLatin1String("gamma alone"))
+        bytes = WithChunks(written, {}, {"cHRM"});
+    else if (chunks.endsWith(QLatin1String("profile"))) {
+        const QString icc = dir.filePath(QStringLiteral("given.icc"));
+        QVERIFY(Write(icc, chunks == QLatin1String("srgb profile") ? QColorSpace(QColorSpace::SRgb).iccProfile()
+                                                                 : QColorSpace(QColorSpace::DisplayP3).iccProfile()));
+        // The first -profile of a picture without one assigns it; nothing is converted.
+        bytes = ImageMagick({plain, "-profile", icc, "png:-"});
+        QVERIFY(bytes.contains("iCCP"));
+    } else
+        bytes = written;
+    const QString file = dir.filePath(QStringLiteral("photo.png"));
+    QVERIFY(Write(file, bytes));
+
+    const LoadedPicture loaded = LoadPicture(file);
+    QCOMPARE(loaded.problem, LoadProblem::None);
+    const QImage stored = StoredByImageMagick(file, depth, QSize(64, 48));
+    QVERIFY(!stored.isNull());
+    QImage expected = stored;
+    int tolerance = 0;
+    if (Expect(expect) == Expect::PowerCurve) {
+        expected = PowerCurveToSrgb(stored, 0.45455);
+        tolerance = 1;
+        // The curve moves the shadows far: the row shows the conversion, not a rounding.
+        QVERIFY(!fakes::FirstDifference(stored, expected, 4).isEmpty());
+    } else if (Expect(expect) == Expect::ProfileConverted) {
+        expected = depth == 8 ? DecodedByImageMagick(file, {"-profile", srgbIcc})
+                              : StoredByImageMagick(Converted(file, srgbIcc), 16, QSize(64, 48));
+        tolerance = 2;
+        QVERIFY(!fakes::FirstDifference(stored, expected, 4).isEmpty());
+    }
+    const QString difference = fakes::FirstDifference(loaded.image, expected, tolerance);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_MAIN(TestLoadPng)

@@ -21,6 +21,7 @@
 #include "ui/desktop/qt_services.h"
 #include "picture/process_setup.h"
 #include "ui/desktop/startup.h"
+#include "io/picture_format.h"
 #include "ui/window/window_texts.h"
 
 using namespace velmora;
@@ -145,6 +146,7 @@ private slots:
     void filtersIgnoreCase_data();
     void filtersIgnoreCase();
     void filterChoicesReadAsWritten();
+    void openFilterListsTheTable();
     void startFolder_data();
     void startFolder();
     void typesFromNamesOnly();
@@ -157,10 +159,16 @@ void TestFileDialog::filtersIgnoreCase_data()
     QTest::addColumn<QString>("filter");
     QTest::addColumn<int>("index");
     QTest::addColumn<QStringList>("listed");
-    QTest::newRow("BMP") << QString::fromUtf8(text::kOpenFilter) << 1
-                         << QStringList{"Mixed.Bmp", "PHOTO.BMP", "photo.bmp"};
-    QTest::newRow("jpg") << QString::fromUtf8(text::kOpenFilter) << 2 << QStringList{"Holiday.JPG", "face.jpg"};
-    QTest::newRow("ico") << QString::fromUtf8(text::kOpenFilter) << 4 << QStringList{"app.ICO"};
+    const QString open = QString::fromStdString(text::OpenFilter());
+    // 所有图片 first, then the table's order: JPEG, PNG, BMP, GIF, ICO, TIFF, WebP.
+    QTest::newRow("all pictures") << open << 1
+                                  << QStringList{"Holiday.JPG", "Mixed.Bmp", "PHOTO.BMP", "Scan.TIFF", "app.ICO",
+                                                 "face.jpg", "photo.bmp", "scan.Jpeg", "shot.WebP", "tile.Png"};
+    QTest::newRow("JPEG, both endings") << open << 2 << QStringList{"Holiday.JPG", "face.jpg", "scan.Jpeg"};
+    QTest::newRow("PNG") << open << 3 << QStringList{"tile.Png"};
+    QTest::newRow("BMP") << open << 4 << QStringList{"Mixed.Bmp", "PHOTO.BMP", "photo.bmp"};
+    QTest::newRow("ico") << open << 6 << QStringList{"app.ICO"};
+    QTest::newRow("TIFF") << open << 7 << QStringList{"Scan.TIFF"};
     QTest::newRow("save") << QString::fromStdString(text::SaveFilter()) << 1
                           << QStringList{"Mixed.Bmp", "PHOTO.BMP", "photo.bmp"};
     QTest::newRow("save JPEG, two patterns") << QString::fromStdString(text::SaveFilter()) << 3
@@ -175,7 +183,7 @@ void TestFileDialog::filtersIgnoreCase()
     QFETCH(QStringList, listed);
     QTemporaryDir dir;
     for (const char *name : {"photo.bmp", "PHOTO.BMP", "Mixed.Bmp", "face.jpg", "Holiday.JPG", "app.ICO", "notes.txt", "scan.Jpeg",
-                             "shot.WebP"})
+                             "shot.WebP", "tile.Png", "Scan.TIFF", "photo.jpg.txt"})
         Touch(dir.filePath(QString::fromUtf8(name)));
     DialogSettings settings;
     settings.filter = filter.toStdString();
@@ -191,7 +199,7 @@ void TestFileDialog::filterChoicesReadAsWritten()
 {
     QTemporaryDir dir;
     DialogSettings settings;
-    settings.filter = text::kOpenFilter;
+    settings.filter = text::OpenFilter();
     settings.filterIndex = 2;
     settings.initDir = dir.path().toStdString();
     settings.fileName = dir.filePath(QStringLiteral("photo.jpg")).toStdString();
@@ -201,10 +209,42 @@ void TestFileDialog::filterChoicesReadAsWritten()
     QStringList shown;
     for (int i = 0; i < types->count(); ++i)
         shown << types->itemText(i);
-    QCOMPARE(shown, (QStringList{"BMP图像(*.BMP)", "JPG图像(*.jpg)", "GIF图像(*.gif)", "ICO图像(*.ico)"}));
-    QCOMPARE(types->currentText(), QStringLiteral("JPG图像(*.jpg)"));
+    QCOMPARE(shown, (QStringList{"所有图片", "JPEG图像(*.JPG;*.JPEG)", "PNG图像(*.PNG)", "BMP图像(*.BMP)", "GIF图像(*.GIF)",
+                                 "ICO图像(*.ICO)", "TIFF图像(*.TIF;*.TIFF)", "WebP图像(*.WEBP)"}));
+    QCOMPARE(types->currentText(), QStringLiteral("JPEG图像(*.JPG;*.JPEG)"));
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog.selectedFiles().value(0), dir.filePath(QStringLiteral("photo.jpg")));
+}
+
+// Every ending of the format table, in upper and lower case, is listed by 所有图片 and by its
+// format's own filter; nothing else is.
+void TestFileDialog::openFilterListsTheTable()
+{
+    QTemporaryDir dir;
+    QStringList all;
+    for (const FormatInfo &info : PictureFormats())
+        for (const std::string_view ending : info.endings)
+            for (const QString &name : {QStringLiteral("a.") + QString::fromLatin1(ending.data(), ending.size()),
+                                        QStringLiteral("B.") + QString::fromLatin1(ending.data(), ending.size()).toUpper()}) {
+                Touch(dir.filePath(name));
+                all << name;
+            }
+    Touch(dir.filePath(QStringLiteral("notes.txt")));
+    all.sort();
+    DialogSettings settings;
+    settings.filter = text::OpenFilter();
+    settings.initDir = dir.path().toStdString();
+    for (int index = 1; index <= int(PictureFormats().size()) + 1; ++index) {
+        QStringList expected = all;
+        if (index > 1) {
+            const FormatInfo &info = PictureFormats()[std::size_t(index - 2)];
+            expected.removeIf([&](const QString &name) { return FormatOfPath(name.toStdString()) != info.format; });
+        }
+        settings.filterIndex = index;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, settings, DialogPurpose::Open);
+        QTRY_COMPARE(Listed(dialog), expected);
+    }
 }
 
 void TestFileDialog::startFolder_data()

@@ -5,6 +5,7 @@
 #include "support/window_rig.h"
 #include "picture/process_setup.h"
 #include "ui/desktop/startup.h"
+#include "ui/dialogs/save_options_dialog.h"
 #include "ui/window/window_texts.h"
 
 using namespace velmora;
@@ -70,6 +71,8 @@ private slots:
     void brokenProfileShownWithMessage();
     void refreshRestoresInPlace();
     void refreshBeforeAnyImport();
+    void saveProposesCorrectedName_data();
+    void saveProposesCorrectedName();
     void saveNamingAndContent_data();
     void saveNamingAndContent();
     void saveIntoUnwritableFolder();
@@ -119,10 +122,11 @@ void TestImportSave::openDialogSettings()
     QCOMPARE(w.picker.seen.size(), size_t(1));
     const auto &[settings, purpose] = w.picker.seen[0];
     QCOMPARE(purpose, DialogPurpose::Open);
-    QCOMPARE(settings.filter, "BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico");
+    QCOMPARE(settings.filter, text::OpenFilter());
+    QVERIFY(settings.filter.rfind("所有图片|*.JPG;*.JPEG;*.PNG;*.BMP;", 0) == 0);
     QCOMPARE(settings.flags, 16);
     QCOMPARE(settings.initDir, "d:");
-    QCOMPARE(settings.filterIndex, 2);
+    QCOMPARE(settings.filterIndex, 1);
     QCOMPARE(settings.cancelError, false);
     QCOMPARE(w.form.targetPath(), path.toStdString());
 
@@ -147,7 +151,51 @@ void TestImportSave::saveDialogKeepsEarlierSettings()
     QCOMPARE(settings.filterIndex, 1);
     QCOMPARE(settings.flags, 16);
     QCOMPARE(settings.initDir, "d:"); // not set for saving: kept from the import
-    QCOMPARE(settings.fileName, path.toStdString());
+    QCOMPARE(settings.fileName, dir.filePath(QStringLiteral("photo_校正.bmp")).toStdString());
+}
+
+void TestImportSave::saveProposesCorrectedName_data()
+{
+    QTest::addColumn<bool>("photoFormat");
+    QTest::addColumn<QString>("photo");
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<int>("filter");
+    QTest::newRow("BMP, as designed") << false << "IMG_0001.jpg" << "IMG_0001_校正.bmp" << 1;
+    QTest::newRow("the photo's JPEG") << true << "IMG_0001.JPG" << "IMG_0001_校正.jpg" << 3;
+    QTest::newRow("the photo's TIFF") << true << "scan.v2.tiff" << "scan.v2_校正.tif" << 4;
+    QTest::newRow("the photo's PNG") << true << "tile.png" << "tile_校正.png" << 2;
+    QTest::newRow("a GIF is not written: BMP") << true << "anim.gif" << "anim_校正.bmp" << 1;
+}
+
+// 保存选项's 默认保存格式 decides the proposed format and filter; the name is the photo's with
+// _校正, in the photo's folder.
+void TestImportSave::saveProposesCorrectedName()
+{
+    QFETCH(bool, photoFormat);
+    QFETCH(QString, photo);
+    QFETCH(QString, proposed);
+    QFETCH(int, filter);
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    SaveOptions options;
+    options.photoFormat = photoFormat;
+    StoreSaveOptions(options);
+    QCOMPARE(LoadSaveOptions().photoFormat, photoFormat);
+    const QString path = dir.filePath(photo);
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(qRgb(120, 90, 60));
+    if (photo.endsWith(QLatin1String(".gif"))) // Qt writes no GIF
+        QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/anim.gif"), path));
+    else
+        QVERIFY(picture.save(path, QFileInfo(photo).suffix().toLower() == QLatin1String("tiff") ? "TIFF" : nullptr));
+    ClickAnswering(w, "导入客体", path);
+    QVERIFY(w.messages.shown.empty());
+    ClickCancelling(w, "保存");
+    StoreSaveOptions(SaveOptions{});
+    const auto &[settings, purpose] = w.picker.seen.back();
+    QCOMPARE(purpose, DialogPurpose::Save);
+    QCOMPARE(QString::fromStdString(settings.fileName), dir.filePath(proposed));
+    QCOMPARE(settings.filterIndex, filter);
 }
 
 void TestImportSave::cancelChangesNothing()
@@ -167,7 +215,7 @@ void TestImportSave::cancelChangesNothing()
     QCOMPARE(w.box("客体图片")->pos(), place);
     QVERIFY(!w.box("取样图片")->hasPicture());
     QCOMPARE(w.form.targetPath(), path.toStdString());
-    QCOMPARE(w.form.dialogSettings().fileName, path.toStdString());
+    QCOMPARE(w.form.dialogSettings().fileName, dir.filePath(QStringLiteral("photo_校正.bmp")).toStdString());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"photo.bmp"});
     QVERIFY(w.messages.shown.empty());
 }

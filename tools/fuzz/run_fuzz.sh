@@ -80,7 +80,7 @@ convert "$out/jpeg/baseline.jpg" -interlace JPEG "$out/jpeg/progressive.jpg"
 jpegtran -arithmetic -outfile "$out/jpeg/arithmetic.jpg" "$out/jpeg/baseline.jpg"
 jpegtran -restart 1 -outfile "$out/jpeg/restart.jpg" "$out/jpeg/baseline.jpg"
 cp tests/data/*.jpg "$out/jpeg/"
-jpeg_sources=(io/jpeg_setup.cpp io/banded_jpeg.cpp io/input_file.cpp io/atomic_output.cpp io/background_flush.cpp
+jpeg_sources=(io/jpeg_setup.cpp io/banded_jpeg.cpp io/jpeg_containers.cpp io/input_file.cpp io/atomic_output.cpp io/background_flush.cpp
               io/band_pipe.cpp io/bitmap_rows.cpp io/exif_orientation.cpp io/row_split.cpp core/gain_table.cpp
               core/wide_map_row.cpp core/orientation.cpp io/file_names.cpp io/hidden_files.cpp picture/jpeg_decoder.cpp
               picture/cmyk_profile.cpp picture/picture_memory.cpp)

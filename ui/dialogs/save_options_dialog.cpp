@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QRadioButton>
@@ -42,6 +43,7 @@ SaveOptions LoadSaveOptions()
     options.jpegQuality = Quality(settings, "save/jpegQuality", options.jpegQuality);
     options.webpLossless = settings.value(QStringLiteral("save/webpLossless"), options.webpLossless).toBool();
     options.webpQuality = Quality(settings, "save/webpQuality", options.webpQuality);
+    options.photoFormat = settings.value(QStringLiteral("save/defaultFormat")).toString() == QLatin1String("photo");
     return options;
 }
 
@@ -51,6 +53,7 @@ void StoreSaveOptions(const SaveOptions &options)
     settings.setValue(QStringLiteral("save/jpegQuality"), options.jpegQuality);
     settings.setValue(QStringLiteral("save/webpLossless"), options.webpLossless);
     settings.setValue(QStringLiteral("save/webpQuality"), options.webpQuality);
+    settings.setValue(QStringLiteral("save/defaultFormat"), options.photoFormat ? QStringLiteral("photo") : QStringLiteral("bmp"));
 }
 
 SaveOptionsDialog::SaveOptionsDialog(const SaveOptions &options, QWidget *parent) : QDialog(parent)
@@ -66,7 +69,14 @@ SaveOptionsDialog::SaveOptionsDialog(const SaveOptions &options, QWidget *parent
     m_webpQuality->setEnabled(!options.webpLossless);
     connect(m_webpLossy, &QRadioButton::toggled, m_webpQuality, &QWidget::setEnabled);
 
+    m_defaultFormat = new QComboBox;
+    m_defaultFormat->setObjectName(QStringLiteral("defaultFormat"));
+    m_defaultFormat->addItem(text::Tr(text::kDefaultFormatBmp));
+    m_defaultFormat->addItem(text::Tr(text::kDefaultFormatPhoto));
+    m_defaultFormat->setCurrentIndex(options.photoFormat ? 1 : 0);
+
     auto *form = new QFormLayout;
+    form->addRow(text::Tr(text::kDefaultFormat), m_defaultFormat);
     form->addRow(QString::fromUtf8(text::kJpegQuality), m_jpegQuality);
     form->addRow(QString::fromUtf8(text::kWebpGroup), m_webpLossless);
     form->addRow(QString(), m_webpLossy);
@@ -85,6 +95,7 @@ SaveOptions SaveOptionsDialog::options() const
     options.jpegQuality = m_jpegQuality->value();
     options.webpLossless = m_webpLossless->isChecked();
     options.webpQuality = m_webpQuality->value();
+    options.photoFormat = m_defaultFormat->currentIndex() == 1;
     return options;
 }
 

@@ -1,10 +1,12 @@
-// Velmora — 保存选项: JPEG quality and WebP lossless or lossy, kept across starts.
+// Velmora — 保存选项: the format the save dialog proposes, JPEG quality and WebP lossless or lossy,
+// kept across starts.
 #pragma once
 
 #include <QDialog>
 
 #include "picture/save_format.h"
 
+class QComboBox;
 class QRadioButton;
 class QSpinBox;
 
@@ -26,6 +28,7 @@ private:
     QRadioButton *m_webpLossless = nullptr;
     QRadioButton *m_webpLossy = nullptr;
     QSpinBox *m_webpQuality = nullptr;
+    QComboBox *m_defaultFormat = nullptr;
 };
 
 } // namespace velmora

@@ -15,6 +15,14 @@ void CorrectionHistory::reset(const QImage &loaded)
     m_serials.clear();
     m_applied = 0;
     m_base = m_nextSerial++;
+    m_replayable = true;
+}
+
+std::optional<std::vector<Gains>> CorrectionHistory::appliedPasses() const
+{
+    if (!m_replayable)
+        return std::nullopt;
+    return std::vector<Gains>(m_passes.begin(), m_passes.begin() + std::ptrdiff_t(m_applied));
 }
 
 void CorrectionHistory::recordPass(const Gains &gains)
@@ -41,6 +49,7 @@ void CorrectionHistory::forget()
     m_serials.clear();
     m_applied = 0;
     m_base = m_nextSerial++; // what the photo holds now matches no earlier state
+    m_replayable = false;
 }
 
 void CorrectionHistory::undo(PictureSurface &picture)

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QImage>
@@ -36,6 +37,8 @@ public:
     void redo(PictureSurface &picture);
 
     const QImage &loaded() const { return m_loaded; }
+    // The passes the photo now holds, in order; nothing when they cannot be replayed (forget()).
+    std::optional<std::vector<Gains>> appliedPasses() const;
     // Names what the photo now holds: two equal states are the same pixels.
     std::uint64_t state() const { return m_applied == 0 ? m_base : m_serials[m_applied - 1]; }
 
@@ -48,6 +51,7 @@ private:
     std::size_t m_applied = 0;
     std::uint64_t m_base = 0;       // the state with no pass applied
     std::uint64_t m_nextSerial = 1;
+    bool m_replayable = true;
 };
 
 } // namespace velmora

@@ -197,7 +197,7 @@ private:
     void saveFinished(SaveOutcome outcome);
     // Waits for a save in flight and reports it; false when it failed, so the window stays.
     bool finishSaveInFlight();
-    bool loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes = nullptr);
+    bool loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes = nullptr, QImage *withAlpha = nullptr);
     static void centre(PictureBox *box);
 
     // View (main_form_view.cpp).
@@ -245,7 +245,7 @@ private:
     // True when it took a press or release of the compare key, anywhere in the window.
     bool watchCompareKey(QObject *watched, QEvent *event);
     // Import and 刷新: the photo the target box now shows came from `path`.
-    void photoLoaded(std::string path, QByteArray fileBytes);
+    void photoLoaded(std::string path, QByteArray fileBytes, QImage withAlpha = {});
 
     Services m_services;
 

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -27,14 +28,26 @@ constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
 std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
 {
     if (purpose == DialogPurpose::Open) {
-        m_dialog.filter = text::kOpenFilter;
+        m_dialog.filter = text::OpenFilter();
         m_dialog.flags = 16;
         m_dialog.initDir = text::kImportFolder;
-        m_dialog.filterIndex = 2;
+        m_dialog.filterIndex = 1; // 所有图片
     } else {
         m_dialog.filter = text::SaveFilter();
         m_dialog.flags = 16;
-        m_dialog.filterIndex = 1;
+        // BMP as designed, or the photo's own format when 保存选项 says so and Velmora writes it;
+        // the photo's name with _校正, in its folder.
+        PictureFormat format = PictureFormat::Bmp;
+        if (LoadSaveOptions().photoFormat)
+            format = WrittenFormatOfPath(m_photo.path()).value_or(PictureFormat::Bmp);
+        m_dialog.filterIndex = text::SaveFilterIndex(format);
+        if (!m_photo.path().empty()) {
+            const QFileInfo photo(QFile::decodeName(QByteArray::fromStdString(m_photo.path())));
+            m_dialog.fileName = photo.dir()
+                                    .filePath(photo.completeBaseName() + text::Tr(text::kCorrectedSuffix)
+                                              + QString::fromStdString(EndingOf(format)))
+                                    .toStdString();
+        }
     }
     m_dialog.cancelError = false;
     std::optional<std::string> chosen = m_services.files.pick(m_dialog, purpose);
@@ -45,7 +58,7 @@ std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
 
 // A picture that cannot be read is reported and leaves the box as it was. The path's bytes go to
 // the system as they are, so a name in any encoding opens.
-bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes)
+bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes, QImage *withAlpha)
 {
     const QByteArray name = QByteArray::fromStdString(path);
     LoadedPicture loaded = LoadPicture(name);
@@ -56,6 +69,8 @@ bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fi
                                  text::kAppTitle);
         return false;
     }
+    if (withAlpha && loaded.image.hasAlphaChannel())
+        *withAlpha = loaded.image; // shared: the box lays its own copy over the grey
     box->setPicture(std::move(loaded.image));
     if (fileBytes) // the bytes the picture came from, whose camera data a save carries over
         *fileBytes = loaded.encoded.size() <= kMaxKeptFileBytes ? std::move(loaded.encoded) : QByteArray();
@@ -92,13 +107,14 @@ void MainForm::openReference(const std::string &path)
 void MainForm::openTarget(const std::string &path)
 {
     QByteArray fileBytes;
-    if (!loadInto(m_targetPicture, path, &fileBytes)) {
+    QImage withAlpha;
+    if (!loadInto(m_targetPicture, path, &fileBytes, &withAlpha)) {
         forgetPhoto(path); // a recent entry that no longer opens leaves the list
         return;
     }
     m_targetPicture->setVisible(true);
     placeImported(m_targetPicture);
-    photoLoaded(path, std::move(fileBytes));
+    photoLoaded(path, std::move(fileBytes), std::move(withAlpha));
     rememberPhoto(path);
 }
 
@@ -107,11 +123,12 @@ void MainForm::reloadTarget()
 {
     const std::string path = m_photo.path();
     QByteArray fileBytes;
+    QImage withAlpha;
     if (path.empty())
         m_targetPicture->clearPicture();
-    else if (!loadInto(m_targetPicture, path, &fileBytes))
+    else if (!loadInto(m_targetPicture, path, &fileBytes, &withAlpha))
         return;
-    photoLoaded(path, std::move(fileBytes));
+    photoLoaded(path, std::move(fileBytes), std::move(withAlpha));
 }
 
 // The file is written beside the window's thread; 保存 stays off until it is on disk or has failed.
@@ -124,6 +141,12 @@ void MainForm::saveTarget()
     QImage picture = m_targetPicture->image();
     QByteArray fileBytes = m_photo.fileBytes();
     const std::uint64_t state = m_photo.state();
+    // A photo with transparency is saved from its own pixels, not from the window's view of it
+    // over the grey: the same passes replayed on the colours, the alpha as it was.
+    QImage withAlpha = m_photo.withAlpha();
+    std::optional<std::vector<Gains>> passes = m_photo.history().appliedPasses();
+    if (!passes)
+        withAlpha = QImage();
     const auto name = askFileName(DialogPurpose::Save);
     if (!name)
         return;
@@ -132,7 +155,16 @@ void MainForm::saveTarget()
                         WrittenFormatOfPath(m_savePath.toStdString()).value_or(PictureFormat::Bmp), LoadSaveOptions(),
                         std::move(fileBytes)};
     m_savingState = state;
-    m_save.start([request = std::move(request)] { return SavePicture(request); });
+    m_save.start([request = std::move(request), withAlpha = std::move(withAlpha), passes = std::move(passes)]() mutable {
+        if (!withAlpha.isNull() && withAlpha.size() == request.image.size()) {
+            withAlpha.convertTo(QImage::Format_ARGB32);
+            const RowTables tables = MakeRowTables(*passes);
+            for (int y = 0; y < withAlpha.height(); ++y)
+                MapRowKeepingAlpha(reinterpret_cast<std::uint32_t *>(withAlpha.scanLine(y)), withAlpha.width(), tables);
+            request.image = std::move(withAlpha);
+        }
+        return SavePicture(request);
+    });
     updateButtons();
 }
 
@@ -146,6 +178,10 @@ void MainForm::saveFinished(SaveOutcome outcome)
                                  text::kAppTitle);
     else if (outcome.cameraDataDropped)
         m_services.messages.show(text::CameraDataDroppedMessage(m_savePath).toStdString(), text::kAppTitle);
+    // One notice for all the file could not keep.
+    if (outcome.ok() && (outcome.transparencyFlattened || outcome.depthReduced))
+        m_services.messages.show(text::SaveLossMessage(m_savePath, outcome.transparencyFlattened, outcome.depthReduced).toStdString(),
+                                 text::kAppTitle);
     emit saveEnded();
 }
 

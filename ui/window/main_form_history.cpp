@@ -9,10 +9,10 @@
 namespace velmora {
 
 // Import and 刷新 start a new history from what the box now shows.
-void MainForm::photoLoaded(std::string path, QByteArray fileBytes)
+void MainForm::photoLoaded(std::string path, QByteArray fileBytes, QImage withAlpha)
 {
     m_photo.load(std::move(path), std::move(fileBytes),
-                 m_targetPicture->hasPicture() ? m_targetPicture->image() : QImage());
+                 m_targetPicture->hasPicture() ? m_targetPicture->image() : QImage(), withAlpha);
     setComparing(m_commands.compare->isChecked());
     updateButtons();
 }

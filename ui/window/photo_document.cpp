@@ -5,10 +5,11 @@
 
 namespace velmora {
 
-void PhotoDocument::load(std::string path, QByteArray fileBytes, const QImage &loaded)
+void PhotoDocument::load(std::string path, QByteArray fileBytes, const QImage &loaded, const QImage &withAlpha)
 {
     m_path = std::move(path);
     m_fileBytes = std::move(fileBytes);
+    m_withAlpha = withAlpha;
     ++m_generation;
     m_history.reset(loaded);
     m_savedState = m_history.state();

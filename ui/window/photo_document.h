@@ -12,7 +12,7 @@
 #include "core/correction_file.h"
 #include "ui/window/correction_history.h"
 
-class QImage;
+#include <QImage>
 
 namespace velmora {
 
@@ -21,10 +21,13 @@ public:
     // A photo imported from `path`, or read again by 刷新: `loaded` is the picture as the window
     // now shows it, `fileBytes` its file (whose camera data a save carries over). An empty path
     // and a null picture: no photo.
-    void load(std::string path, QByteArray fileBytes, const QImage &loaded);
+    // `withAlpha`: the photo as loaded with its transparency, when it has any (the window shows
+    // it laid over its grey, which a save must not keep).
+    void load(std::string path, QByteArray fileBytes, const QImage &loaded, const QImage &withAlpha);
 
     const std::string &path() const { return m_path; }
     const QByteArray &fileBytes() const { return m_fileBytes; }
+    const QImage &withAlpha() const { return m_withAlpha; }
     // Counts the photos loaded, so a pass can tell that its photo was replaced while it ran.
     int generation() const { return m_generation; }
 
@@ -54,6 +57,7 @@ public:
 private:
     std::string m_path;
     QByteArray m_fileBytes;
+    QImage m_withAlpha;
     int m_generation = 0;
     Channels m_targetChannels;
     CorrectionHistory m_history;

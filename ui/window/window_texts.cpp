@@ -2,6 +2,7 @@
 #include "ui/window/window_texts.h"
 
 #include <cctype>
+#include <iterator>
 
 #include <QDir>
 
@@ -55,21 +56,59 @@ QString CorrectionSummary(const CorrectionRecord &record)
     return Tr(kBatchSummaryColours).arg(rule, triple(r[0], r[1], r[2]), triple(t.red, t.green, t.blue));
 }
 
+namespace {
+
+// "*.JPG;*.JPEG": upper case as the design writes them; the dialogs match any case.
+std::string Patterns(const FormatInfo &info)
+{
+    std::string patterns;
+    for (const std::string_view ending : info.endings) {
+        std::string upper(ending);
+        for (char &c : upper)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        patterns.append(patterns.empty() ? "*." : ";*.").append(upper);
+    }
+    return patterns;
+}
+
+std::string FamilyFilter(const FormatInfo &info)
+{
+    const std::string patterns = Patterns(info);
+    return std::string(info.name).append("图像(").append(patterns).append(")|").append(patterns);
+}
+
+} // namespace
+
+std::string OpenFilter()
+{
+    std::string all, families;
+    for (const FormatInfo &info : PictureFormats()) {
+        all.append(all.empty() ? "" : ";").append(Patterns(info));
+        families.append("|").append(FamilyFilter(info));
+    }
+    return Tr(kAllPicturesFilter).toStdString() + "|" + all + families;
+}
+
+namespace {
+constexpr PictureFormat kSaveFormats[] = {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff,
+                                          PictureFormat::WebP};
+} // namespace
+
+int SaveFilterIndex(PictureFormat format)
+{
+    for (std::size_t i = 0; i < std::size(kSaveFormats); ++i)
+        if (kSaveFormats[i] == format)
+            return int(i) + 1;
+    return 1;
+}
+
 std::string SaveFilter()
 {
     std::string filter;
-    for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff,
-                                       PictureFormat::WebP}) {
-        std::string patterns;
-        for (const std::string_view ending : InfoOf(format).endings) {
-            std::string upper(ending);
-            for (char &c : upper)
-                c = char(std::toupper(static_cast<unsigned char>(c)));
-            patterns.append(patterns.empty() ? "*." : ";*.").append(upper);
-        }
+    for (const PictureFormat format : kSaveFormats) {
         if (!filter.empty())
             filter += '|';
-        filter.append(InfoOf(format).name).append("图像(").append(patterns).append(")|").append(patterns);
+        filter += FamilyFilter(InfoOf(format));
     }
     return filter;
 }
@@ -125,6 +164,16 @@ QString SaveProblemText(const SaveOutcome &outcome)
         break;
     }
     return QStringLiteral("写入文件时出错（系统错误 %1）").arg(outcome.systemError);
+}
+
+QString SaveLossMessage(const QString &path, bool transparencyFlattened, bool depthReduced)
+{
+    QString message = Tr(kSavedAt).arg(QDir::toNativeSeparators(path));
+    if (transparencyFlattened)
+        message += Tr(kTransparencyFlattened);
+    if (depthReduced)
+        message += Tr(kDepthReduced);
+    return message;
 }
 
 QString CameraDataDroppedMessage(const QString &path)

@@ -32,11 +32,15 @@ inline constexpr const char *kTargetTip = "将鼠标移动到需校正到皮肤�
 inline constexpr const char *kMoveTip = "按下鼠标移动后放开可移动照片";
 inline constexpr const char *kSwatchTip = "将鼠标移到理想皮肤处点击可选取标准肤色！";
 
-inline constexpr const char *kOpenFilter =
-    "BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico";
+// The open dialog's filters: every picture Velmora reads, then one filter a format of the table,
+// "所有图片|*.JPG;*.JPEG;…|JPEG图像(*.JPG;*.JPEG)|*.JPG;*.JPEG|…".
+inline constexpr const char *kAllPicturesFilter = QT_TRANSLATE_NOOP("velmora", "所有图片");
+std::string OpenFilter();
 // The save dialog's filters, one a format written: "BMP图像(*.BMP)|*.BMP|…|WebP图像(*.WEBP)|*.WEBP",
 // the design's bitmap first.
 std::string SaveFilter();
+// The 1-based place of a written format's filter in SaveFilter().
+int SaveFilterIndex(PictureFormat format);
 inline constexpr const char *kImportFolder = "d:";
 
 // The menu bar: menus, then each command's caption with its mnemonic.
@@ -136,6 +140,13 @@ QString SaveFailedMessage(const QString &path, const QString &reason);
 QString SaveProblemText(const SaveOutcome &outcome);
 // A save that succeeded without the photo's camera data.
 QString CameraDataDroppedMessage(const QString &path);
+// A save that succeeded into a file that could not keep the photo's transparency (laid over
+// white), or its 16 bits a channel (8 now), or both.
+inline constexpr const char *kSavedAt = QT_TRANSLATE_NOOP("velmora", "图片已保存到“%1”。");
+inline constexpr const char *kTransparencyFlattened =
+    QT_TRANSLATE_NOOP("velmora", "该格式不支持透明，照片的透明部分已填充为白色。");
+inline constexpr const char *kDepthReduced = QT_TRANSLATE_NOOP("velmora", "照片每通道 16 位，已按每通道 8 位保存。");
+QString SaveLossMessage(const QString &path, bool transparencyFlattened, bool depthReduced);
 
 // 保存选项.
 inline constexpr const char *kSaveOptionsTitle = "保存选项";
@@ -144,6 +155,11 @@ inline constexpr const char *kWebpGroup = "WebP";
 inline constexpr const char *kWebpLossless = "无损(&L)";
 inline constexpr const char *kWebpLossy = "有损(&Y)";
 inline constexpr const char *kWebpQuality = "WebP质量(&W)：";
+inline constexpr const char *kDefaultFormat = QT_TRANSLATE_NOOP("velmora", "默认保存格式(&D)：");
+inline constexpr const char *kDefaultFormatBmp = QT_TRANSLATE_NOOP("velmora", "BMP");
+inline constexpr const char *kDefaultFormatPhoto = QT_TRANSLATE_NOOP("velmora", "照片原格式");
+// Added to the photo's name in the name the save dialog proposes: IMG_0001_校正.bmp.
+inline constexpr const char *kCorrectedSuffix = QT_TRANSLATE_NOOP("velmora", "_校正");
 // Why a file gave no picture; declared is the size a too-large file claims, limitMB the memory allowed.
 QString LoadProblemText(LoadProblem problem, QSize declared, qint64 limitMB);
 // A picture that loaded, but whose colour profile had to be ignored.
