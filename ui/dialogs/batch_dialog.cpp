@@ -28,7 +28,7 @@ namespace velmora {
 
 namespace {
 
-QString Utf8(const char *text) { return QString::fromUtf8(text); }
+QString Utf8(const char *text) { return text::Tr(text); }
 QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
 // "*.jpg", "*.jpeg", … for every format Velmora reads.
@@ -168,7 +168,7 @@ void BatchDialog::addPhotos(const QStringList &paths)
             m_photos->addItem(absolute);
     }
     if (!m_outputEdited && m_photos->count() > 0)
-        m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(Utf8(text::kBatchFolderName)));
+        m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(QString::fromUtf8(text::kBatchFolderName)));
     updateState();
 }
 

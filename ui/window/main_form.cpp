@@ -80,7 +80,7 @@ bool MainForm::yieldDuringPass()
 
 void MainForm::showRefusal(Refusal refusal)
 {
-    m_services.messages.show(text::RefusalText(refusal), text::kNoticeTitle);
+    m_services.messages.show(text::RefusalText(refusal), text::TrUtf8(text::kNoticeTitle));
 }
 
 // A pass turns off what could interfere with it; imports and 退出 stay live.

@@ -58,6 +58,11 @@ struct Commands {
     QAction *fitLargeOnImport = nullptr;
     QAction *guide = nullptr;
     QAction *about = nullptr;
+    // 语言: 中文, English, 跟随系统, one checked; a choice applies from the next start.
+    QMenu *language = nullptr;
+    QAction *languageChinese = nullptr;
+    QAction *languageEnglish = nullptr;
+    QAction *languageSystem = nullptr;
 };
 
 // Where a drag started: the pointer in the picture's pixels, the picture in its area's pixels.
@@ -207,6 +212,7 @@ private:
 
     // Menu commands, recent photos, dropped files (main_form_commands.cpp).
     void buildCommands();
+    void buildLanguageCommands();
     QAction *addCommand(const char *caption, void (MainForm::*handler)(), QList<QKeySequence> keys = {});
     void rememberPhoto(const std::string &path);
     void forgetPhoto(const std::string &path);

@@ -58,7 +58,7 @@ CorrectionRecord MainForm::passRecord(const Gains &gains) const
 
 std::optional<std::string> MainForm::askCorrectionFile(DialogPurpose purpose)
 {
-    m_correctionDialog.filter = text::kCorrectionFilter;
+    m_correctionDialog.filter = text::TrUtf8(text::kCorrectionFilter);
     m_correctionDialog.filterIndex = 1;
     m_correctionDialog.cancelError = false;
     std::optional<std::string> chosen = m_services.files.pick(m_correctionDialog, purpose);
@@ -70,7 +70,7 @@ std::optional<std::string> MainForm::askCorrectionFile(DialogPurpose purpose)
 void MainForm::exportCorrection()
 {
     if (!m_photo.lastCorrection()) {
-        m_services.messages.show(text::kNothingToExport, text::kNoticeTitle);
+        m_services.messages.show(text::TrUtf8(text::kNothingToExport), text::TrUtf8(text::kNoticeTitle));
         return;
     }
     const auto chosen = askCorrectionFile(DialogPurpose::Save);
@@ -100,7 +100,7 @@ void MainForm::importCorrection()
     }
     const CorrectionRecord &record = std::get<CorrectionRecord>(read);
     if (!record.target || !record.differences) {
-        m_services.messages.show(text::kOnlyGains, text::kNoticeTitle);
+        m_services.messages.show(text::TrUtf8(text::kOnlyGains), text::TrUtf8(text::kNoticeTitle));
         return;
     }
     // The gains come from the differences over a brightness that includes the target colour, so

@@ -27,7 +27,7 @@ constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
 std::optional<std::string> MainForm::askFileName(DialogPurpose purpose)
 {
     if (purpose == DialogPurpose::Open) {
-        m_dialog.filter = text::kOpenFilter;
+        m_dialog.filter = text::TrUtf8(text::kOpenFilter);
         m_dialog.flags = 16;
         m_dialog.initDir = text::kImportFolder;
         m_dialog.filterIndex = 2;

@@ -47,7 +47,7 @@ PictureBox *MakeBox(QWidget *parent, const char *name, PictureBox::Border border
 QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, QRect geometry)
 {
     auto *l = Make<QLabel>(parent, name, geometry);
-    l->setText(QString::fromUtf8(caption));
+    l->setText(text::Tr(caption));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
@@ -55,7 +55,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, QRect 
 QGroupBox *MakeFrame(QWidget *parent, const char *name, const char *caption, QRect geometry)
 {
     auto *f = Make<ClassicFrame>(parent, name, geometry);
-    f->setTitle(QString::fromUtf8(caption));
+    f->setTitle(text::Tr(caption));
     return f;
 }
 
@@ -94,9 +94,9 @@ void MainForm::buildControls()
     buildSwatches();
     buildToolColumn();
     buildToolBars();
-    m_swatchHeading = MakeLabel(this, "Label1", "皮肤样本", Place(12765, 480, 975, 255));
-    m_targetHeading = MakeLabel(this, "图片客体", "将校正照片", Place(8760, 120, 1575, 255));
-    m_referenceHeading = MakeLabel(this, "图片主体", "标准照片", Place(2640, 120, 1335, 375));
+    m_swatchHeading = MakeLabel(this, "Label1", text::kSwatchHeading, Place(12765, 480, 975, 255));
+    m_targetHeading = MakeLabel(this, "图片客体", text::kTargetHeading, Place(8760, 120, 1575, 255));
+    m_referenceHeading = MakeLabel(this, "图片主体", text::kReferenceHeading, Place(2640, 120, 1335, 375));
 
     // The pointer position and progress are the program's to write; they still take the focus.
     field(Field::ReferencePointer)->setReadOnly(true);
@@ -113,15 +113,15 @@ void MainForm::buildPictureAreas()
 {
     using B = PictureBox::Border;
     m_referenceArea = MakeBox(this, "Picture3", B::Sunken, Place(120, 480, 6150, 7650));
-    m_referenceArea->setToolTip(QString::fromUtf8(text::kMoveTip));
+    m_referenceArea->setToolTip(text::Tr(text::kMoveTip));
     m_referencePicture = MakeBox(m_referenceArea->client(), "取样图片", B::Sunken, Place(0, 0, 6150, 7650));
     m_referencePicture->setAutoSize(true);
-    m_referencePicture->setToolTip(QString::fromUtf8(text::kReferenceTip));
+    m_referencePicture->setToolTip(text::Tr(text::kReferenceTip));
 
     m_targetArea = MakeBox(this, "客体", B::Sunken, Place(6480, 480, 6150, 7650));
     m_targetPicture = MakeBox(m_targetArea->client(), "客体图片", B::Sunken, Place(0, 0, 6150, 7650));
     m_targetPicture->setAutoSize(true);
-    m_targetPicture->setToolTip(QString::fromUtf8(text::kTargetTip));
+    m_targetPicture->setToolTip(text::Tr(text::kTargetTip));
 
     m_progressBar = Make<QScrollBar>(this, "HScroll2", Place(120, 8160, 12495, 135));
     m_progressBar->setOrientation(Qt::Horizontal);
@@ -143,7 +143,7 @@ void MainForm::buildSwatches()
                                QRect(0, Px(kSwatches[i].top), Px(960), sample.height() + 2));
         swatch->setAutoSize(true);
         swatch->setPicture(sample);
-        swatch->setToolTip(QString::fromUtf8(text::kSwatchTip));
+        swatch->setToolTip(text::Tr(text::kSwatchTip));
         m_swatches[i] = swatch;
     }
     for (PictureBox *swatch : m_swatches)
@@ -153,14 +153,14 @@ void MainForm::buildSwatches()
 // The command buttons, top to bottom, and the difference fields beside their heading.
 void MainForm::buildToolColumn()
 {
-    m_toolFrame = MakeFrame(this, "校正工具", "校正工具", Place(12720, 5640, 1000, 3255));
+    m_toolFrame = MakeFrame(this, "校正工具", text::kToolFrame, Place(12720, 5640, 1000, 3255));
     addButton(m_toolFrame, Button::Refresh, Place(30, 240, 900, 375));
     addButton(m_toolFrame, Button::Correct, Place(30, 615, 900, 375));
     addButton(m_toolFrame, Button::Save, Place(30, 990, 900, 375));
     addButton(m_toolFrame, Button::Help, Place(30, 1365, 900, 375));
     addButton(m_toolFrame, Button::Quit, Place(30, 1740, 900, 375));
     m_differenceHeading = Make<StackedLabel>(m_toolFrame, "Label2", Place(45, 2280, 375, 855));
-    m_differenceHeading->setText(QStringLiteral("校正量"));
+    m_differenceHeading->setText(text::Tr(text::kDifferenceHeading));
     addField(m_toolFrame, Field::DifferenceRed, Place(360, 2160, 570, 315));
     addField(m_toolFrame, Field::DifferenceGreen, Place(360, 2520, 570, 315));
     addField(m_toolFrame, Field::DifferenceBlue, Place(360, 2880, 570, 300));
@@ -174,12 +174,12 @@ void MainForm::buildToolBars()
         for (int i = 0; i < 3; ++i)
             addField(bar, fields[i], Place(3960 + 720 * i, 120, 600, 350));
     };
-    m_targetBar = MakeFrame(this, "客体工具栏", "校正工具栏", Place(6480, 8400, 6135, 495));
+    m_targetBar = MakeFrame(this, "客体工具栏", text::kTargetBar, Place(6480, 8400, 6135, 495));
     addButton(m_targetBar, Button::ImportTarget, Place(50, 200, 1575, 255));
     addField(m_targetBar, Field::TargetStatus, Place(1800, 120, 2085, 345));
     colourFields(m_targetBar, {Field::TargetRed, Field::TargetGreen, Field::TargetBlue});
 
-    m_referenceBar = MakeFrame(this, "主体工具栏", "标准照片栏", Place(120, 8400, 6135, 495));
+    m_referenceBar = MakeFrame(this, "主体工具栏", text::kReferenceBar, Place(120, 8400, 6135, 495));
     addButton(m_referenceBar, Button::ImportReference, Place(50, 200, 1335, 255));
     addField(m_referenceBar, Field::ReferencePointer, Place(1680, 120, 2085, 335));
     colourFields(m_referenceBar, {Field::ReferenceRed, Field::ReferenceGreen, Field::ReferenceBlue});
@@ -189,7 +189,7 @@ QPushButton *MainForm::addButton(QWidget *parent, Button role, QRect place)
 {
     const ButtonName &name = kButtonNames[size_t(role)];
     auto *b = Make<QPushButton>(parent, name.objectName, place);
-    b->setText(QString::fromUtf8(name.caption));
+    b->setText(text::Tr(name.caption));
     b->setAutoDefault(false);
     m_buttons[size_t(role)] = b;
     return b;

@@ -4,9 +4,9 @@
 
 namespace velmora {
 
-void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuideTitle); }
+void MainForm::showGuide() { m_services.messages.show(text::TrUtf8(text::kGuide), text::TrUtf8(text::kGuideTitle)); }
 
-void MainForm::showAbout() { m_services.messages.show(text::kAbout, text::kAboutTitle); }
+void MainForm::showAbout() { m_services.messages.show(text::TrUtf8(text::kAbout), text::TrUtf8(text::kAboutTitle)); }
 
 void MainForm::quit()
 {
