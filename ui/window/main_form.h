@@ -155,6 +155,7 @@ private:
     QPushButton *addButton(QWidget *parent, Button role, QRect place);
     void addField(QWidget *parent, Field field, QRect place);
     void applyFonts();
+    void fitCaptions();
     void applyColours();
     void chainTabOrder();
     void connectHandlers();

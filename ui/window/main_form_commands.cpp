@@ -106,7 +106,6 @@ void MainForm::buildLanguageCommands()
 {
     Commands &c = m_commands;
     c.language = new QMenu(text::Tr(text::kLanguageMenu), this);
-    c.language->setObjectName(QStringLiteral("languageMenu"));
     auto *group = new QActionGroup(c.language);
     const LanguageChoice saved = SavedLanguageChoice();
     const auto add = [&](const char *caption, const char *name, LanguageChoice choice) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 
 #include "ui/widgets/picture_box.h"
 #include "picture/resource_bitmap.h"
@@ -69,6 +70,31 @@ void SetColours(QWidget *w, QPalette::ColorRole backgroundRole, QColor backgroun
     w->setPalette(p);
 }
 
+// A caption longer than its control (a translation; the design's own captions fit) is drawn in a
+// smaller size of the same face rather than clipped, down to this many pixels.
+constexpr int kSmallestCaption = 9;
+
+void ShrinkToFit(QWidget *w, const QString &caption, int room)
+{
+    QFont font = w->font();
+    if (font.pixelSize() <= 0)
+        return;
+    while (font.pixelSize() > kSmallestCaption && QFontMetrics(font).horizontalAdvance(caption) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    if (font.pixelSize() != w->font().pixelSize())
+        w->setFont(font);
+}
+
+// The width a button's style leaves its caption.
+int CaptionRoom(const QPushButton *b)
+{
+    QStyleOptionButton option;
+    option.initFrom(b);
+    option.text = b->text();
+    return b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).width()
+           - b->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, b);
+}
+
 struct Swatch {
     int top;
     const char *resource;
@@ -103,6 +129,7 @@ void MainForm::buildControls()
     field(Field::TargetStatus)->setReadOnly(true);
 
     applyFonts();
+    fitCaptions();
     applyColours();
     chainTabOrder();
     button(Button::Refresh)->setFocus();
@@ -211,6 +238,14 @@ void MainForm::applyFonts()
     m_differenceHeading->setFont(Typeface(Face::Kai, 14.25, QFont::Bold));
     m_referenceHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
     m_targetHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
+}
+
+void MainForm::fitCaptions()
+{
+    for (QPushButton *b : m_buttons)
+        ShrinkToFit(b, b->text(), CaptionRoom(b));
+    for (QLabel *heading : {m_swatchHeading, m_targetHeading, m_referenceHeading})
+        ShrinkToFit(heading, heading->text(), heading->contentsRect().width());
 }
 
 void MainForm::applyColours()
