@@ -1,4 +1,7 @@
 // Velmora — the window's controls, their places, captions, fonts and colours.
+#include <functional>
+#include <limits>
+
 #include <QFont>
 #include <QGroupBox>
 #include <QIcon>
@@ -74,15 +77,24 @@ void SetColours(QWidget *w, QPalette::ColorRole backgroundRole, QColor backgroun
 // smaller size of the same face rather than clipped, down to this many pixels.
 constexpr int kSmallestCaption = 9;
 
-void ShrinkToFit(QWidget *w, const QString &caption, int room)
+// The pixel size at which `caption` fits `room` in `w`'s face: its own size when it fits already.
+int FittingSize(const QWidget *w, const QString &caption, int room)
 {
     QFont font = w->font();
     if (font.pixelSize() <= 0)
-        return;
+        return font.pixelSize();
     while (font.pixelSize() > kSmallestCaption && QFontMetrics(font).horizontalAdvance(caption) > room)
         font.setPixelSize(font.pixelSize() - 1);
-    if (font.pixelSize() != w->font().pixelSize())
-        w->setFont(font);
+    return font.pixelSize();
+}
+
+void SetPixelSize(QWidget *w, int pixels)
+{
+    if (pixels <= 0 || pixels == w->font().pixelSize())
+        return;
+    QFont font = w->font();
+    font.setPixelSize(pixels);
+    w->setFont(font);
 }
 
 // The width a button's style leaves its caption.
@@ -240,12 +252,29 @@ void MainForm::applyFonts()
     m_targetHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
 }
 
+// The buttons of the tool column, and the two headings over the pictures, shrink together, so
+// they keep one size among themselves.
 void MainForm::fitCaptions()
 {
-    for (QPushButton *b : m_buttons)
-        ShrinkToFit(b, b->text(), CaptionRoom(b));
-    for (QLabel *heading : {m_swatchHeading, m_targetHeading, m_referenceHeading})
-        ShrinkToFit(heading, heading->text(), heading->contentsRect().width());
+    const auto fit = [](const QList<QWidget *> &together, const std::function<int(QWidget *)> &room) {
+        int size = std::numeric_limits<int>::max();
+        for (QWidget *w : together) {
+            const QString caption = qobject_cast<QPushButton *>(w) ? static_cast<QPushButton *>(w)->text()
+                                                                   : static_cast<QLabel *>(w)->text();
+            size = std::min(size, FittingSize(w, caption, room(w)));
+        }
+        for (QWidget *w : together)
+            if (size < w->font().pixelSize())
+                SetPixelSize(w, size);
+    };
+    const auto buttonRoom = [](QWidget *w) { return CaptionRoom(static_cast<QPushButton *>(w)); };
+    const auto labelRoom = [](QWidget *w) { return w->contentsRect().width(); };
+    fit({button(Button::Refresh), button(Button::Correct), button(Button::Save), button(Button::Help),
+         button(Button::Quit)},
+        buttonRoom);
+    fit({button(Button::ImportReference), button(Button::ImportTarget)}, buttonRoom);
+    fit({m_referenceHeading, m_targetHeading}, labelRoom);
+    fit({m_swatchHeading}, labelRoom);
 }
 
 void MainForm::applyColours()
