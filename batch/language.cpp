@@ -2,6 +2,7 @@
 #include "batch/language.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include <QCoreApplication>
@@ -20,14 +21,13 @@ bool Names(std::string_view locale, std::string_view language)
            && (locale.size() == 2 || locale[2] == '_' || locale[2] == '.' || locale[2] == '@' || locale[2] == '-');
 }
 
-const Language *Named(std::string_view locale)
+std::optional<Language> Named(std::string_view locale)
 {
-    static const Language chinese = Language::Chinese, english = Language::English;
     if (Names(locale, "en"))
-        return &english;
+        return Language::English;
     if (Names(locale, "zh"))
-        return &chinese;
-    return nullptr;
+        return Language::Chinese;
+    return std::nullopt;
 }
 
 } // namespace
@@ -40,17 +40,15 @@ Language LanguageFromEnvironment(const EnvironmentReader &variable, Language oth
         std::string_view rest(list);
         while (!rest.empty()) {
             const std::size_t colon = rest.find(':');
-            if (const Language *language = Named(rest.substr(0, colon)))
+            if (const std::optional<Language> language = Named(rest.substr(0, colon)))
                 return *language;
             rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
         }
     }
     for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char *value = variable(name);
-        if (value && *value) {
-            const Language *language = Named(value);
-            return language ? *language : otherwise;
-        }
+        if (value && *value)
+            return Named(value).value_or(otherwise);
     }
     return otherwise;
 }

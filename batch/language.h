@@ -11,8 +11,9 @@ enum class Language { Chinese, English };
 // Reads an environment variable; null when unset.
 using EnvironmentReader = std::function<const char *(const char *name)>;
 
-// The user's language from LANGUAGE (a colon list), LC_ALL, LC_MESSAGES and LANG: the first one set
-// that names English ("en…") or Chinese ("zh…") decides; `otherwise` when none does.
+// The user's language: the first entry of LANGUAGE (a colon list) that is English ("en…") or
+// Chinese ("zh…"); failing that, the first of LC_ALL, LC_MESSAGES and LANG that is set, with
+// `otherwise` for any language but those two (C, POSIX, de_DE…) and when none is set.
 Language LanguageFromEnvironment(const EnvironmentReader &variable, Language otherwise);
 // The same from this process's environment.
 Language LanguageFromEnvironment(Language otherwise);
