@@ -5,11 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# To build and run: the compiler, Qt's widgets, Qt's own Chinese texts and the three Chinese faces
-# the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG encoder;
-# Little CMS for CMYK photos' own profiles; libtiff and libpng for 16-bit TIFFs and PNGs; libheif
-# for HEIC and AVIF photos (with its HEVC and AV1 decoders).
+# To build and run: the compiler, Qt's widgets, Qt's own Chinese and English texts and the three
+# Chinese faces the window is drawn in (Song/Ming, Hei, Kai); saving's formats, camera data and JPEG
+# encoder; Little CMS for CMYK photos' own profiles; libtiff and libpng for 16-bit TIFFs and PNGs;
+# Qt's lupdate and lrelease (qt6-tools-dev, qt6-l10n-tools) for our own English translation;
+# libheif for HEIC and AVIF photos (with its HEVC and AV1 decoders).
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translations-l10n
+              qt6-tools-dev qt6-l10n-tools
               fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
               pkg-config libxcb1-dev libexiv2-dev libjpeg62-turbo-dev qt6-image-formats-plugins liblcms2-dev
               libtiff-dev libpng-dev libheif-dev)

@@ -86,7 +86,12 @@ void KeepFreedBuffers()
 int RunApplyCommand(int argc, char *argv[])
 {
     KeepFreedBuffers();
-    const ApplyTexts texts = ApplyTexts::FromEnvironment();
+    // Qt's translations for the messages, and its picture readers for the files that are not
+    // corrected in bands; no display is opened.
+    int qtArgc = 1;
+    QCoreApplication application(qtArgc, argv);
+    InstallTranslations(ApplyTexts::language());
+    const ApplyTexts texts;
     const auto parsed = ParseApplyArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto *problem = std::get_if<ApplyProblem>(&parsed)) {
         Complain(texts.problem(*problem));
@@ -104,10 +109,6 @@ int RunApplyCommand(int argc, char *argv[])
         return kRefused;
     }
     const RowTables tables = MakeRowTables(std::get<Step>(step));
-
-    // Qt's picture readers, for the files that are not corrected in bands; no display is opened.
-    int qtArgc = 1;
-    QCoreApplication application(qtArgc, argv);
 
     const std::vector<PlannedFile> plan =
         PlanOutputs(options.files, options.outFolder, options.format, options.overwrite ? NameClash::Replace : NameClash::Refuse);

@@ -1,5 +1,5 @@
-// Velmora — every text `velmora apply` prints, in simplified Chinese under a Chinese locale and in
-// English otherwise.
+// Velmora — every text `velmora apply` prints, through Qt's translations: simplified Chinese under a
+// Chinese locale, English otherwise.
 #pragma once
 
 #include <string>
@@ -9,15 +9,15 @@
 #include "core/correction_rule.h"
 #include "core/refusal.h"
 #include "batch/batch_files.h"
+#include "batch/language.h"
 
 namespace velmora {
 
 class ApplyTexts {
 public:
-    // From LC_ALL, else LC_MESSAGES, else LANG: Chinese when the first one set starts with "zh".
-    static ApplyTexts FromEnvironment();
-    explicit ApplyTexts(bool chinese) : m_chinese(chinese) {}
-    bool chinese() const { return m_chinese; }
+    // The language to install before any text is asked for: the user's (batch/language.h), English
+    // when it is neither English nor Chinese.
+    static Language language();
 
     std::string help() const;
     std::string problem(const ApplyProblem &problem) const;
@@ -34,10 +34,6 @@ public:
     std::string summary(int done, int total, double megabytes, double seconds) const;
     std::string progress(int done, int total, double megabytesPerSecond, double secondsLeft) const;
     std::string seeHelp() const;
-
-private:
-    const char *pick(const char *chinese, const char *english) const { return m_chinese ? chinese : english; }
-    bool m_chinese = false;
 };
 
 } // namespace velmora

@@ -32,7 +32,7 @@ struct Ran {
 Ran Apply(const QStringList &arguments, const QStringList &locale = {"LANG=C"}, const QString &program = {})
 {
     const fakes::Environment environment{
-        {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES", "LANG"}, locale};
+        {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}, locale};
     const fakes::Ran ran = program.isEmpty()
                                ? fakes::RunVelmora(QStringList{"apply"} + arguments, environment)
                                : fakes::RunProgram(program, arguments, QByteArray(), 120000, environment);
@@ -422,6 +422,11 @@ void TestApplyCommand::messagesFollowTheLocale_data()
     QTest::newRow("LC_ALL zh") << QStringList{"LANG=C", "LC_ALL=zh_CN.UTF-8"} << true;
     QTest::newRow("C") << QStringList{"LANG=C"} << false;
     QTest::newRow("none") << QStringList{} << false;
+    QTest::newRow("en_US") << QStringList{"LANG=en_US.UTF-8"} << false;
+    QTest::newRow("German") << QStringList{"LANG=de_DE.UTF-8"} << false;
+    QTest::newRow("LANGUAGE zh over LANG en") << QStringList{"LANG=en_US.UTF-8", "LANGUAGE=zh_CN:en"} << true;
+    QTest::newRow("LANGUAGE en over LC_ALL zh") << QStringList{"LC_ALL=zh_CN.UTF-8", "LANGUAGE=en_GB"} << false;
+    QTest::newRow("LANGUAGE of neither") << QStringList{"LANG=zh_CN.UTF-8", "LANGUAGE=fr"} << true;
 }
 
 void TestApplyCommand::messagesFollowTheLocale()
@@ -436,6 +441,17 @@ void TestApplyCommand::messagesFollowTheLocale()
     const Ran dark = Apply({"--reference", "0,0,0", "--target", "0,0,0", "x.jpg"}, locale);
     QCOMPARE(dark.exit, 2);
     QCOMPARE(dark.err.contains("亮度为零或负数"), chinese);
+    QCOMPARE(dark.err.contains("the brightness from these colours is zero or below"), !chinese);
+    // A photo's failure and the summary, put together from values, in the same language.
+    QTemporaryDir dir;
+    const QString photo = dir.filePath("missing.jpg");
+    const Ran missing = Apply({"--gains", "0,0,0", photo}, locale);
+    QCOMPARE(missing.exit, 1);
+    QCOMPARE(missing.err.trimmed(), chinese ? QString::fromUtf8("失败：%1：文件不存在").arg(photo)
+                                            : QStringLiteral("failed: %1: the file does not exist").arg(photo));
+    QVERIFY2(missing.out.startsWith(chinese ? QString::fromUtf8("已校正 0/1 张照片，1 张失败（0.0 MB，")
+                                            : QStringLiteral("corrected 0 of 1 photos, 1 failed (0.0 MB in ")),
+             qPrintable(missing.out));
 }
 
 void TestApplyCommand::threadsSpreadOverPhotos_data()

@@ -5,11 +5,11 @@
 
 #include <QDir>
 
+#include "ui/window/window_texts.h"
+
 namespace velmora {
 
 namespace {
-
-const char *const kUsage = "用法：velmora [--reference 标准照片] [将校正照片]";
 
 QString Absolute(const QString &path, const QString &workingFolder)
 {
@@ -54,14 +54,14 @@ LaunchRequest ParseLaunch(const QStringList &arguments, const QString &workingFo
             optionsEnded = true;
         } else if (!optionsEnded && a == QLatin1String("--reference")) {
             if (i + 1 >= arguments.size() || !request.reference.isEmpty())
-                return {{}, {}, QString::fromUtf8(kUsage)};
+                return {{}, {}, text::Tr(text::kLaunchUsage)};
             request.reference = Absolute(arguments[++i], workingFolder);
         } else if (!optionsEnded && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return {{}, {}, QString::fromUtf8(kUsage)};
+            return {{}, {}, text::Tr(text::kLaunchUsage)};
         } else if (request.photo.isEmpty()) {
             request.photo = Absolute(a, workingFolder);
         } else {
-            return {{}, {}, QString::fromUtf8(kUsage)};
+            return {{}, {}, text::Tr(text::kLaunchUsage)};
         }
     }
     return request;

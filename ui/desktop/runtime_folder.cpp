@@ -9,14 +9,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ui/window/window_texts.h"
+
 namespace velmora {
 
 namespace {
 
-std::string Refused(const std::string &path, const std::string &why)
+std::string Refused(const std::string &path, const QString &why)
 {
-    return "文件夹 " + path + " " + why + "，不能用作本程序的私有文件夹（只允许运行一个副本的锁与"
-           "转交文件的通道已关闭）。";
+    return text::Tr(text::kRuntimeFolderRefused).arg(QString::fromStdString(path), why).toStdString();
+}
+
+std::string Refused(const std::string &path, const char *why)
+{
+    return Refused(path, text::Tr(why));
+}
+
+std::string Refused(const std::string &path, const char *why, int error)
+{
+    return Refused(path, text::Tr(why).arg(QString::fromLocal8Bit(std::strerror(error))));
 }
 
 } // namespace
@@ -24,22 +35,22 @@ std::string Refused(const std::string &path, const std::string &why)
 RuntimeFolder CheckPrivateFolder(const std::string &path, bool create)
 {
     if (path.empty() || path.front() != '/')
-        return {{}, Refused(path, "不是绝对路径")};
+        return {{}, Refused(path, text::kFolderNotAbsolute)};
     // Made with 0700 from the start: there is no moment in which another user could open it.
     if (create && ::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return {{}, Refused(path, std::string("无法创建：") + std::strerror(errno))};
+        return {{}, Refused(path, text::kFolderNotMade, errno)};
     // lstat, not stat: a link planted by someone else must not lead us into their folder.
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
-        return {{}, Refused(path, std::string("无法读取：") + std::strerror(errno))};
+        return {{}, Refused(path, text::kFolderNotRead, errno)};
     if (S_ISLNK(st.st_mode))
-        return {{}, Refused(path, "是一个链接")};
+        return {{}, Refused(path, text::kFolderIsLink)};
     if (!S_ISDIR(st.st_mode))
-        return {{}, Refused(path, "不是文件夹")};
+        return {{}, Refused(path, text::kFolderNotFolder)};
     if (st.st_uid != ::geteuid())
-        return {{}, Refused(path, "属于另一个用户")};
+        return {{}, Refused(path, text::kFolderOtherOwner)};
     if ((st.st_mode & 07777) != 0700)
-        return {{}, Refused(path, "其他用户也可以访问（权限应为 0700）")};
+        return {{}, Refused(path, text::kFolderOpen)};
     return {path, {}};
 }
 

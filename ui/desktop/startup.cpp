@@ -1,13 +1,13 @@
 // Velmora — what happens before the window is shown.
 #include "ui/desktop/startup.h"
 
+#include <cstdio>
+
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "ui/desktop/services.h"
 #include "ui/desktop/app_style.h"
+#include "ui/desktop/language_setting.h"
 #include "ui/desktop/typefaces.h"
 #include "ui/window/window_texts.h"
 
@@ -23,12 +23,9 @@ void ConfigureApplication()
     // The menu bar stays in the window, whose fixed height counts it, even on desktops that
     // offer a global one.
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
-    // Qt's own dialogs and messages in the window's language.
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    auto *translator = new QTranslator(qApp);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
+    // Our texts and Qt's own dialogs and messages in the window's language.
+    if (!InstallTranslations(WindowLanguage()))
+        std::fprintf(stderr, "velmora: the English translation is missing; the window stays in Chinese.\n");
 }
 
 bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop, const std::function<bool()> &handOver)
@@ -39,7 +36,7 @@ bool StartUp(SingleInstance &instance, MessageBox &messages, EventLoop &loop, co
         loop.end();
         return false;
     }
-    messages.show(text::kAlreadyRunning, text::kAppTitle);
+    messages.show(text::TrUtf8(text::kAlreadyRunning), text::kAppTitle);
     loop.end();
     return false;
 }

@@ -31,7 +31,6 @@ namespace velmora {
 
 namespace {
 
-QString Utf8(const char *text) { return QString::fromUtf8(text); }
 QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
 // "*.jpg", "*.jpeg", … for every format Velmora reads.
@@ -69,7 +68,7 @@ BatchDialog::BatchDialog(std::optional<CorrectionRecord> current, QWidget *paren
       m_quality(new QSpinBox), m_start(new QPushButton), m_cancel(new QPushButton), m_progress(new QProgressBar),
       m_current(new QLabel), m_results(new QPlainTextEdit)
 {
-    setWindowTitle(Utf8(text::kBatchTitle));
+    setWindowTitle(text::Tr(text::kBatchTitle));
     buildLayout();
     m_useLastGains->setEnabled(m_lastCorrection.has_value());
     (m_lastCorrection ? m_useLastGains : m_useFile)->setChecked(true);
@@ -95,27 +94,27 @@ void BatchDialog::buildLayout()
     m_photos->setObjectName("photos");
     m_photos->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_addPhotos->setObjectName("addPhotos");
-    m_addPhotos->setText(Utf8(text::kBatchAddPhotos));
+    m_addPhotos->setText(text::Tr(text::kBatchAddPhotos));
     m_addFolder->setObjectName("addFolder");
-    m_addFolder->setText(Utf8(text::kBatchAddFolder));
+    m_addFolder->setText(text::Tr(text::kBatchAddFolder));
     m_remove->setObjectName("remove");
-    m_remove->setText(Utf8(text::kBatchRemove));
+    m_remove->setText(text::Tr(text::kBatchRemove));
     auto *photoButtons = new QVBoxLayout;
     for (QPushButton *b : {m_addPhotos, m_addFolder, m_remove})
         photoButtons->addWidget(b);
     photoButtons->addStretch();
-    auto *photoBox = new QGroupBox(Utf8(text::kBatchPhotos));
+    auto *photoBox = new QGroupBox(text::Tr(text::kBatchPhotos));
     auto *photoRow = new QHBoxLayout(photoBox);
     photoRow->addWidget(m_photos, 1);
     photoRow->addLayout(photoButtons);
 
     m_useLastGains->setObjectName("useLastGains");
-    m_useLastGains->setText(Utf8(text::kBatchLastGains));
+    m_useLastGains->setText(text::Tr(text::kBatchLastGains));
     m_useFile->setObjectName("useCorrectionFile");
-    m_useFile->setText(Utf8(text::kBatchCorrectionFile));
+    m_useFile->setText(text::Tr(text::kBatchCorrectionFile));
     m_correctionFile->setObjectName("correctionFile");
-    m_browseCorrection->setText(Utf8(text::kBatchBrowse));
-    auto *correctionBox = new QGroupBox(Utf8(text::kBatchCorrection));
+    m_browseCorrection->setText(text::Tr(text::kBatchBrowse));
+    auto *correctionBox = new QGroupBox(text::Tr(text::kBatchCorrection));
     auto *correctionGrid = new QVBoxLayout(correctionBox);
     correctionGrid->addWidget(m_useLastGains);
     m_summary->setObjectName("correctionSummary");
@@ -144,7 +143,7 @@ void BatchDialog::buildLayout()
     correctionGrid->addLayout(fileRow);
 
     m_outputFolder->setObjectName("outputFolder");
-    m_browseOutput->setText(Utf8(text::kBatchBrowse));
+    m_browseOutput->setText(text::Tr(text::kBatchBrowse));
     m_format->setObjectName("format");
     for (const PictureFormat format : kOutputFormats)
         m_format->addItem(Latin1(InfoOf(format).name), static_cast<int>(format));
@@ -155,19 +154,19 @@ void BatchDialog::buildLayout()
     outputRow->addWidget(m_outputFolder, 1);
     outputRow->addWidget(m_browseOutput);
     auto *form = new QFormLayout;
-    form->addRow(Utf8(text::kBatchOutputFolder), outputRow);
+    form->addRow(text::Tr(text::kBatchOutputFolder), outputRow);
     auto *formatRow = new QHBoxLayout;
     formatRow->addWidget(m_format);
-    formatRow->addWidget(new QLabel(Utf8(text::kBatchQuality)));
+    formatRow->addWidget(new QLabel(text::Tr(text::kBatchQuality)));
     formatRow->addWidget(m_quality);
     formatRow->addStretch();
-    form->addRow(Utf8(text::kBatchFormat), formatRow);
+    form->addRow(text::Tr(text::kBatchFormat), formatRow);
 
     m_start->setObjectName("start");
-    m_start->setText(Utf8(text::kBatchStart));
+    m_start->setText(text::Tr(text::kBatchStart));
     m_start->setDefault(true);
     m_cancel->setObjectName("cancel");
-    m_cancel->setText(Utf8(text::kBatchCancel));
+    m_cancel->setText(text::Tr(text::kBatchCancel));
     m_progress->setObjectName("progress");
     m_current->setObjectName("current");
     m_results->setObjectName("results");
@@ -194,7 +193,7 @@ void BatchDialog::addPhotos(const QStringList &paths)
             m_photos->addItem(absolute);
     }
     if (!m_outputEdited && m_photos->count() > 0)
-        m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(Utf8(text::kBatchFolderName)));
+        m_outputFolder->setText(QFileInfo(m_photos->item(0)->text()).dir().filePath(QString::fromUtf8(text::kBatchFolderName)));
     updateState();
     updatePreview();
 }
@@ -227,12 +226,12 @@ void BatchDialog::updatePreview()
 
 void BatchDialog::chooseFiles()
 {
-    addPhotos(QFileDialog::getOpenFileNames(this, Utf8(text::kBatchTitle), {}, Utf8(text::kBatchPhotoFilterName) + QStringLiteral(" (") + PhotoPatterns().join(QLatin1Char(' ')) + QLatin1Char(')')));
+    addPhotos(QFileDialog::getOpenFileNames(this, text::Tr(text::kBatchTitle), {}, text::Tr(text::kBatchPhotoFilterName) + QStringLiteral(" (") + PhotoPatterns().join(QLatin1Char(' ')) + QLatin1Char(')')));
 }
 
 void BatchDialog::chooseFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, Utf8(text::kBatchTitle));
+    const QString folder = QFileDialog::getExistingDirectory(this, text::Tr(text::kBatchTitle));
     if (folder.isEmpty())
         return;
     QStringList found;
@@ -246,7 +245,7 @@ void BatchDialog::chooseFolder()
 void BatchDialog::chooseCorrectionFile()
 {
     const QString path =
-        QFileDialog::getOpenFileName(this, Utf8(text::kBatchTitle), {}, Utf8(text::kBatchCorrectionFilter));
+        QFileDialog::getOpenFileName(this, text::Tr(text::kBatchTitle), {}, text::Tr(text::kBatchCorrectionFilter));
     if (path.isEmpty())
         return;
     m_correctionFile->setText(path);
@@ -255,7 +254,7 @@ void BatchDialog::chooseCorrectionFile()
 
 void BatchDialog::chooseOutputFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, Utf8(text::kBatchTitle), m_outputFolder->text());
+    const QString folder = QFileDialog::getExistingDirectory(this, text::Tr(text::kBatchTitle), m_outputFolder->text());
     if (folder.isEmpty())
         return;
     m_outputFolder->setText(folder);
@@ -312,11 +311,11 @@ void BatchDialog::start()
     if (m_run)
         return;
     if (m_photos->count() == 0) {
-        m_current->setText(Utf8(text::kBatchNoPhotos));
+        m_current->setText(text::Tr(text::kBatchNoPhotos));
         return;
     }
     if (m_outputFolder->text().trimmed().isEmpty()) {
-        m_current->setText(Utf8(text::kBatchNoOutputFolder));
+        m_current->setText(text::Tr(text::kBatchNoOutputFolder));
         return;
     }
     const std::optional<Step> step = chosenStep();
@@ -355,7 +354,7 @@ void BatchDialog::cancel()
     if (!m_run)
         return;
     m_run->pool->cancel();
-    m_current->setText(Utf8(text::kBatchCancelling));
+    m_current->setText(text::Tr(text::kBatchCancelling));
     m_cancel->setEnabled(false);
 }
 

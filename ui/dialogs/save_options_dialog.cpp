@@ -58,11 +58,11 @@ void StoreSaveOptions(const SaveOptions &options)
 
 SaveOptionsDialog::SaveOptionsDialog(const SaveOptions &options, QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8(text::kSaveOptionsTitle));
+    setWindowTitle(text::Tr(text::kSaveOptionsTitle));
     m_jpegQuality = QualityBox(options.jpegQuality, "jpegQuality");
-    m_webpLossless = new QRadioButton(QString::fromUtf8(text::kWebpLossless));
+    m_webpLossless = new QRadioButton(text::Tr(text::kWebpLossless));
     m_webpLossless->setObjectName(QStringLiteral("webpLossless"));
-    m_webpLossy = new QRadioButton(QString::fromUtf8(text::kWebpLossy));
+    m_webpLossy = new QRadioButton(text::Tr(text::kWebpLossy));
     m_webpLossy->setObjectName(QStringLiteral("webpLossy"));
     (options.webpLossless ? m_webpLossless : m_webpLossy)->setChecked(true);
     m_webpQuality = QualityBox(options.webpQuality, "webpQuality");
@@ -77,10 +77,10 @@ SaveOptionsDialog::SaveOptionsDialog(const SaveOptions &options, QWidget *parent
 
     auto *form = new QFormLayout;
     form->addRow(text::Tr(text::kDefaultFormat), m_defaultFormat);
-    form->addRow(QString::fromUtf8(text::kJpegQuality), m_jpegQuality);
-    form->addRow(QString::fromUtf8(text::kWebpGroup), m_webpLossless);
+    form->addRow(text::Tr(text::kJpegQuality), m_jpegQuality);
+    form->addRow(text::Tr(text::kWebpGroup), m_webpLossless);
     form->addRow(QString(), m_webpLossy);
-    form->addRow(QString::fromUtf8(text::kWebpQuality), m_webpQuality);
+    form->addRow(text::Tr(text::kWebpQuality), m_webpQuality);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

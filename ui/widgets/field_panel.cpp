@@ -4,13 +4,16 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "ui/window/window_texts.h"
+
 namespace velmora {
 
 std::string FieldPanel::text(Field field) const { return edit(field)->text().toStdString(); }
 
 void FieldPanel::setText(Field field, const std::string &text)
 {
-    const QString value = QString::fromStdString(text);
+    // The pass writes its progress in the words of core, which knows no translations.
+    const QString value = field == Field::TargetStatus ? text::PassProgressShown(text) : QString::fromStdString(text);
     if (edit(field)->text() != value) // an unchanged text costs no relayout
         edit(field)->setText(value);
 }

@@ -30,7 +30,7 @@ void AppWindow::buildMenus()
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
 
-    QMenu *file = bar->addMenu(QString::fromUtf8(text::kFileMenu));
+    QMenu *file = bar->addMenu(text::Tr(text::kFileMenu));
     file->addAction(c.importReference);
     file->addAction(c.importTarget);
     file->addMenu(c.recent);
@@ -45,14 +45,14 @@ void AppWindow::buildMenus()
     file->addSeparator();
     file->addAction(c.quit);
 
-    QMenu *edit = bar->addMenu(QString::fromUtf8(text::kEditMenu));
+    QMenu *edit = bar->addMenu(text::Tr(text::kEditMenu));
     edit->addAction(c.undo);
     edit->addAction(c.redo);
     edit->addSeparator();
     edit->addMenu(c.sampleSize);
     edit->addMenu(c.rule);
 
-    QMenu *view = bar->addMenu(QString::fromUtf8(text::kViewMenu));
+    QMenu *view = bar->addMenu(text::Tr(text::kViewMenu));
     view->addAction(c.fitToWindow);
     view->addAction(c.actualSize);
     view->addAction(c.zoomIn);
@@ -63,9 +63,11 @@ void AppWindow::buildMenus()
 
     bar->addMenu(c.swatches);
 
-    QMenu *help = bar->addMenu(QString::fromUtf8(text::kHelpMenu));
+    QMenu *help = bar->addMenu(text::Tr(text::kHelpMenu));
     help->addAction(c.guide);
     help->addAction(c.about);
+    help->addSeparator();
+    help->addMenu(c.language);
 }
 
 // The close box ends the program as 退出 does.

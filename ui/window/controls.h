@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/form_fields.h"
+#include "ui/window/window_texts.h"
 
 namespace velmora {
 
@@ -14,18 +15,18 @@ inline constexpr int kButtonCount = 7;
 struct ButtonName {
     Button role;
     const char *objectName;
-    const char *caption;
+    const char *caption; // the Chinese source, shown through text::Tr
 };
 
 // In the order of Button.
 inline constexpr std::array<ButtonName, kButtonCount> kButtonNames{{
-    {Button::Refresh, "校正点", "刷新"},
-    {Button::Correct, "校正", "校正"},
-    {Button::Save, "保存", "保存"},
-    {Button::Help, "Command1", "帮助"},
-    {Button::Quit, "退出", "退出"},
-    {Button::ImportReference, "导入主体", "导入标准照片"},
-    {Button::ImportTarget, "导入客体", "导入将校正照片"},
+    {Button::Refresh, "校正点", text::kRefreshButton},
+    {Button::Correct, "校正", text::kCorrectButton},
+    {Button::Save, "保存", text::kSaveButton},
+    {Button::Help, "Command1", text::kHelpButton},
+    {Button::Quit, "退出", text::kQuitButton},
+    {Button::ImportReference, "导入主体", text::kImportReferenceButton},
+    {Button::ImportTarget, "导入客体", text::kImportTargetButton},
 }};
 
 // The text fields' object names, in the order of Field.

@@ -82,7 +82,7 @@ bool MainForm::yieldDuringPass()
 
 void MainForm::showRefusal(Refusal refusal, const RefusalDetail &detail)
 {
-    m_services.messages.show(text::RefusalText(refusal, detail), text::kNoticeTitle);
+    m_services.messages.show(text::RefusalText(refusal, detail), text::TrUtf8(text::kNoticeTitle));
 }
 
 // A pass turns off what could interfere with it; imports and 退出 stay live.

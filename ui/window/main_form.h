@@ -65,6 +65,11 @@ struct Commands {
     std::array<QAction *, kSwatchSetCount> swatchSets{};
     QAction *addMySwatch = nullptr;
     QAction *clearMySwatches = nullptr;
+    // 语言: 中文, English, 跟随系统, one checked; a choice applies from the next start.
+    QMenu *language = nullptr;
+    QAction *languageChinese = nullptr;
+    QAction *languageEnglish = nullptr;
+    QAction *languageSystem = nullptr;
 };
 
 // Where a drag started: the pointer in the picture's pixels, the picture in its area's pixels.
@@ -166,6 +171,7 @@ private:
     QPushButton *addButton(QWidget *parent, Button role, QRect place);
     void addField(QWidget *parent, Field field, QRect place);
     void applyFonts();
+    void fitCaptions();
     void applyColours();
     void chainTabOrder();
     void connectHandlers();
@@ -229,6 +235,7 @@ private:
 
     // Menu commands, recent photos, dropped files (main_form_commands.cpp).
     void buildCommands();
+    void buildLanguageCommands();
     QAction *addCommand(const char *caption, void (MainForm::*handler)(), QList<QKeySequence> keys = {});
     void rememberPhoto(const std::string &path);
     void forgetPhoto(const std::string &path);

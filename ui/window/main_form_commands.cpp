@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSettings>
 
+#include "ui/desktop/language_setting.h"
 #include "ui/widgets/picture_box.h"
 #include "ui/window/main_form.h"
 #include "ui/window/window_texts.h"
@@ -35,7 +36,7 @@ QString DroppedFile(const QMimeData *data)
 
 QAction *MainForm::addCommand(const char *caption, void (MainForm::*handler)(), QList<QKeySequence> keys)
 {
-    auto *action = new QAction(QString::fromUtf8(caption), this);
+    auto *action = new QAction(text::Tr(caption), this);
     action->setShortcuts(keys);
     if (handler)
         connect(action, &QAction::triggered, this, handler);
@@ -48,7 +49,7 @@ void MainForm::buildCommands()
     c.importReference = addCommand(text::kImportReferenceCommand, &MainForm::importReference,
                                    {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
     c.importTarget = addCommand(text::kImportTargetCommand, &MainForm::importTarget, {QKeySequence(Qt::CTRL | Qt::Key_O)});
-    c.recent = new QMenu(QString::fromUtf8(text::kRecentMenu), this);
+    c.recent = new QMenu(text::Tr(text::kRecentMenu), this);
     c.refresh = addCommand(text::kRefreshCommand, &MainForm::reloadTarget, {QKeySequence(Qt::Key_F5)});
     c.save = addCommand(text::kSaveCommand, &MainForm::saveTarget, {QKeySequence(Qt::CTRL | Qt::Key_S)});
     c.saveOptions = addCommand(text::kSaveOptionsCommand, &MainForm::showSaveOptions);
@@ -60,10 +61,10 @@ void MainForm::buildCommands()
     c.redo = addCommand(text::kRedoCommand, &MainForm::redoPass,
                         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
-    c.sampleSize = new QMenu(QString::fromUtf8(text::kSampleSizeMenu), this);
+    c.sampleSize = new QMenu(text::Tr(text::kSampleSizeMenu), this);
     auto *sizes = new QActionGroup(this);
     for (int i = 0; i < 4; ++i) {
-        QAction *a = c.sampleSize->addAction(QString::fromUtf8(text::kSampleSizeCommands[i]));
+        QAction *a = c.sampleSize->addAction(text::Tr(text::kSampleSizeCommands[i]));
         a->setCheckable(true);
         a->setData(text::kSampleSizes[i]);
         sizes->addAction(a);
@@ -98,7 +99,34 @@ void MainForm::buildCommands()
 
     c.guide = addCommand(text::kGuideCommand, &MainForm::showGuide, {QKeySequence(Qt::Key_F1)});
     c.about = addCommand(text::kAboutCommand, &MainForm::showAbout);
+    buildLanguageCommands();
     rebuildRecentMenu();
+}
+
+// The texts are built once, so a new language takes effect at the next start; the user is told.
+void MainForm::buildLanguageCommands()
+{
+    Commands &c = m_commands;
+    c.language = new QMenu(text::Tr(text::kLanguageMenu), this);
+    auto *group = new QActionGroup(c.language);
+    const LanguageChoice saved = SavedLanguageChoice();
+    const auto add = [&](const char *caption, const char *name, LanguageChoice choice) {
+        QAction *a = c.language->addAction(text::Tr(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(true);
+        a->setChecked(choice == saved);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, choice] {
+            if (choice == SavedLanguageChoice())
+                return;
+            SaveLanguageChoice(choice);
+            m_services.messages.show(text::TrUtf8(text::kLanguageNextStart), text::TrUtf8(text::kNoticeTitle));
+        });
+        return a;
+    };
+    c.languageChinese = add(text::kChineseCommand, "languageChinese", LanguageChoice::Chinese);
+    c.languageEnglish = add(text::kEnglishCommand, "languageEnglish", LanguageChoice::English);
+    c.languageSystem = add(text::kFollowSystemCommand, "languageSystem", LanguageChoice::System);
 }
 
 QStringList MainForm::recentPhotos() const { return QSettings().value(kRecentKey).toStringList(); }

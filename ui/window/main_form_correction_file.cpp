@@ -64,7 +64,7 @@ CorrectionRecord MainForm::passRecord(const Step &step) const
 
 std::optional<std::string> MainForm::askCorrectionFile(DialogPurpose purpose)
 {
-    m_correctionDialog.filter = text::kCorrectionFilter;
+    m_correctionDialog.filter = text::TrUtf8(text::kCorrectionFilter);
     m_correctionDialog.filterIndex = 1;
     m_correctionDialog.cancelError = false;
     std::optional<std::string> chosen = m_services.files.pick(m_correctionDialog, purpose);
@@ -77,7 +77,7 @@ void MainForm::exportCorrection()
 {
     const std::optional<CorrectionRecord> current = m_photo.currentCorrection();
     if (!current) {
-        m_services.messages.show(text::kNothingToExport, text::kNoticeTitle);
+        m_services.messages.show(text::TrUtf8(text::kNothingToExport), text::TrUtf8(text::kNoticeTitle));
         return;
     }
     const auto chosen = askCorrectionFile(DialogPurpose::Save);
@@ -107,7 +107,7 @@ void MainForm::importCorrection()
     }
     const CorrectionRecord &record = std::get<CorrectionRecord>(read);
     if (!record.target || !record.differences) {
-        m_services.messages.show(text::kOnlyGains, text::kNoticeTitle);
+        m_services.messages.show(text::TrUtf8(text::kOnlyGains), text::TrUtf8(text::kNoticeTitle));
         return;
     }
     // The gains come from the differences over a brightness that includes the target colour, so

@@ -1,4 +1,7 @@
 // Velmora — the window's controls, their places, captions, fonts and colours.
+#include <functional>
+#include <limits>
+
 #include <QFont>
 #include <QGroupBox>
 #include <QIcon>
@@ -7,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionButton>
 
 #include "ui/widgets/picture_box.h"
 #include "picture/resource_bitmap.h"
@@ -47,7 +51,7 @@ PictureBox *MakeBox(QWidget *parent, const char *name, PictureBox::Border border
 QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, QRect geometry)
 {
     auto *l = Make<QLabel>(parent, name, geometry);
-    l->setText(QString::fromUtf8(caption));
+    l->setText(text::Tr(caption));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
@@ -55,7 +59,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const char *caption, QRect 
 QGroupBox *MakeFrame(QWidget *parent, const char *name, const char *caption, QRect geometry)
 {
     auto *f = Make<ClassicFrame>(parent, name, geometry);
-    f->setTitle(QString::fromUtf8(caption));
+    f->setTitle(text::Tr(caption));
     return f;
 }
 
@@ -67,6 +71,40 @@ void SetColours(QWidget *w, QPalette::ColorRole backgroundRole, QColor backgroun
         p.setColor(backgroundRole, background);
     p.setColor(textRole, text);
     w->setPalette(p);
+}
+
+// A caption longer than its control (a translation; the design's own captions fit) is drawn in a
+// smaller size of the same face rather than clipped, down to this many pixels.
+constexpr int kSmallestCaption = 9;
+
+// The pixel size at which `caption` fits `room` in `w`'s face: its own size when it fits already.
+int FittingSize(const QWidget *w, const QString &caption, int room)
+{
+    QFont font = w->font();
+    if (font.pixelSize() <= 0)
+        return font.pixelSize();
+    while (font.pixelSize() > kSmallestCaption && QFontMetrics(font).horizontalAdvance(caption) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font.pixelSize();
+}
+
+void SetPixelSize(QWidget *w, int pixels)
+{
+    if (pixels <= 0 || pixels == w->font().pixelSize())
+        return;
+    QFont font = w->font();
+    font.setPixelSize(pixels);
+    w->setFont(font);
+}
+
+// The width a button's style leaves its caption.
+int CaptionRoom(const QPushButton *b)
+{
+    QStyleOptionButton option;
+    option.initFrom(b);
+    option.text = b->text();
+    return b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).width()
+           - b->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, b);
 }
 
 struct Swatch {
@@ -94,15 +132,16 @@ void MainForm::buildControls()
     buildSwatches();
     buildToolColumn();
     buildToolBars();
-    m_swatchHeading = MakeLabel(this, "Label1", "皮肤样本", Place(12765, 480, 975, 255));
-    m_targetHeading = MakeLabel(this, "图片客体", "将校正照片", Place(8760, 120, 1575, 255));
-    m_referenceHeading = MakeLabel(this, "图片主体", "标准照片", Place(2640, 120, 1335, 375));
+    m_swatchHeading = MakeLabel(this, "Label1", text::kSwatchHeading, Place(12765, 480, 975, 255));
+    m_targetHeading = MakeLabel(this, "图片客体", text::kTargetHeading, Place(8760, 120, 1575, 255));
+    m_referenceHeading = MakeLabel(this, "图片主体", text::kReferenceHeading, Place(2640, 120, 1335, 375));
 
     // The pointer position and progress are the program's to write; they still take the focus.
     field(Field::ReferencePointer)->setReadOnly(true);
     field(Field::TargetStatus)->setReadOnly(true);
 
     applyFonts();
+    fitCaptions();
     applyColours();
     chainTabOrder();
     button(Button::Refresh)->setFocus();
@@ -113,15 +152,15 @@ void MainForm::buildPictureAreas()
 {
     using B = PictureBox::Border;
     m_referenceArea = MakeBox(this, "Picture3", B::Sunken, Place(120, 480, 6150, 7650));
-    m_referenceArea->setToolTip(QString::fromUtf8(text::kMoveTip));
+    m_referenceArea->setToolTip(text::Tr(text::kMoveTip));
     m_referencePicture = MakeBox(m_referenceArea->client(), "取样图片", B::Sunken, Place(0, 0, 6150, 7650));
     m_referencePicture->setAutoSize(true);
-    m_referencePicture->setToolTip(QString::fromUtf8(text::kReferenceTip));
+    m_referencePicture->setToolTip(text::Tr(text::kReferenceTip));
 
     m_targetArea = MakeBox(this, "客体", B::Sunken, Place(6480, 480, 6150, 7650));
     m_targetPicture = MakeBox(m_targetArea->client(), "客体图片", B::Sunken, Place(0, 0, 6150, 7650));
     m_targetPicture->setAutoSize(true);
-    m_targetPicture->setToolTip(QString::fromUtf8(text::kTargetTip));
+    m_targetPicture->setToolTip(text::Tr(text::kTargetTip));
 
     m_progressBar = Make<QScrollBar>(this, "HScroll2", Place(120, 8160, 12495, 135));
     m_progressBar->setOrientation(Qt::Horizontal);
@@ -143,7 +182,7 @@ void MainForm::buildSwatches()
                                QRect(0, Px(kSwatches[i].top), Px(960), sample.height() + 2));
         swatch->setAutoSize(true);
         swatch->setPicture(sample);
-        swatch->setToolTip(QString::fromUtf8(text::kSwatchTip));
+        swatch->setToolTip(text::Tr(text::kSwatchTip));
         m_swatches[i] = swatch;
     }
     for (PictureBox *swatch : m_swatches)
@@ -153,14 +192,14 @@ void MainForm::buildSwatches()
 // The command buttons, top to bottom, and the difference fields beside their heading.
 void MainForm::buildToolColumn()
 {
-    m_toolFrame = MakeFrame(this, "校正工具", "校正工具", Place(12720, 5640, 1000, 3255));
+    m_toolFrame = MakeFrame(this, "校正工具", text::kToolFrame, Place(12720, 5640, 1000, 3255));
     addButton(m_toolFrame, Button::Refresh, Place(30, 240, 900, 375));
     addButton(m_toolFrame, Button::Correct, Place(30, 615, 900, 375));
     addButton(m_toolFrame, Button::Save, Place(30, 990, 900, 375));
     addButton(m_toolFrame, Button::Help, Place(30, 1365, 900, 375));
     addButton(m_toolFrame, Button::Quit, Place(30, 1740, 900, 375));
     m_differenceHeading = Make<StackedLabel>(m_toolFrame, "Label2", Place(45, 2280, 375, 855));
-    m_differenceHeading->setText(QStringLiteral("校正量"));
+    m_differenceHeading->setText(text::Tr(text::kDifferenceHeading));
     addField(m_toolFrame, Field::DifferenceRed, Place(360, 2160, 570, 315));
     addField(m_toolFrame, Field::DifferenceGreen, Place(360, 2520, 570, 315));
     addField(m_toolFrame, Field::DifferenceBlue, Place(360, 2880, 570, 300));
@@ -174,12 +213,12 @@ void MainForm::buildToolBars()
         for (int i = 0; i < 3; ++i)
             addField(bar, fields[i], Place(3960 + 720 * i, 120, 600, 350));
     };
-    m_targetBar = MakeFrame(this, "客体工具栏", "校正工具栏", Place(6480, 8400, 6135, 495));
+    m_targetBar = MakeFrame(this, "客体工具栏", text::kTargetBar, Place(6480, 8400, 6135, 495));
     addButton(m_targetBar, Button::ImportTarget, Place(50, 200, 1575, 255));
     addField(m_targetBar, Field::TargetStatus, Place(1800, 120, 2085, 345));
     colourFields(m_targetBar, {Field::TargetRed, Field::TargetGreen, Field::TargetBlue});
 
-    m_referenceBar = MakeFrame(this, "主体工具栏", "标准照片栏", Place(120, 8400, 6135, 495));
+    m_referenceBar = MakeFrame(this, "主体工具栏", text::kReferenceBar, Place(120, 8400, 6135, 495));
     addButton(m_referenceBar, Button::ImportReference, Place(50, 200, 1335, 255));
     addField(m_referenceBar, Field::ReferencePointer, Place(1680, 120, 2085, 335));
     colourFields(m_referenceBar, {Field::ReferenceRed, Field::ReferenceGreen, Field::ReferenceBlue});
@@ -189,7 +228,7 @@ QPushButton *MainForm::addButton(QWidget *parent, Button role, QRect place)
 {
     const ButtonName &name = kButtonNames[size_t(role)];
     auto *b = Make<QPushButton>(parent, name.objectName, place);
-    b->setText(QString::fromUtf8(name.caption));
+    b->setText(text::Tr(name.caption));
     b->setAutoDefault(false);
     m_buttons[size_t(role)] = b;
     return b;
@@ -211,6 +250,31 @@ void MainForm::applyFonts()
     m_differenceHeading->setFont(Typeface(Face::Kai, 14.25, QFont::Bold));
     m_referenceHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
     m_targetHeading->setFont(Typeface(Face::Kai, 15, QFont::Bold));
+}
+
+// The buttons of the tool column, and the two headings over the pictures, shrink together, so
+// they keep one size among themselves.
+void MainForm::fitCaptions()
+{
+    const auto fit = [](const QList<QWidget *> &together, const std::function<int(QWidget *)> &room) {
+        int size = std::numeric_limits<int>::max();
+        for (QWidget *w : together) {
+            const QString caption = qobject_cast<QPushButton *>(w) ? static_cast<QPushButton *>(w)->text()
+                                                                   : static_cast<QLabel *>(w)->text();
+            size = std::min(size, FittingSize(w, caption, room(w)));
+        }
+        for (QWidget *w : together)
+            if (size < w->font().pixelSize())
+                SetPixelSize(w, size);
+    };
+    const auto buttonRoom = [](QWidget *w) { return CaptionRoom(static_cast<QPushButton *>(w)); };
+    const auto labelRoom = [](QWidget *w) { return w->contentsRect().width(); };
+    fit({button(Button::Refresh), button(Button::Correct), button(Button::Save), button(Button::Help),
+         button(Button::Quit)},
+        buttonRoom);
+    fit({button(Button::ImportReference), button(Button::ImportTarget)}, buttonRoom);
+    fit({m_referenceHeading, m_targetHeading}, labelRoom);
+    fit({m_swatchHeading}, labelRoom);
 }
 
 void MainForm::applyColours()

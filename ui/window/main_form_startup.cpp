@@ -4,13 +4,13 @@
 
 namespace velmora {
 
-void MainForm::showGuide() { m_services.messages.show(text::kGuide, text::kGuideTitle); }
+void MainForm::showGuide() { m_services.messages.show(text::TrUtf8(text::kGuide), text::TrUtf8(text::kGuideTitle)); }
 
 // The about text carries the tone swatches' attribution, as the Monk scale's licence asks.
 void MainForm::showAbout()
 {
     m_services.messages.show((text::Tr(text::kAbout) + QStringLiteral("\n\n") + text::Tr(text::kSwatchCredit)).toStdString(),
-                             text::kAboutTitle);
+                             text::TrUtf8(text::kAboutTitle));
 }
 
 void MainForm::quit()
