@@ -62,6 +62,7 @@ void AppWindow::buildMenus()
 
     QMenu *help = bar->addMenu(QString::fromUtf8(text::kHelpMenu));
     help->addAction(c.guide);
+    help->addAction(c.manual);
     help->addAction(c.about);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -57,6 +58,7 @@ struct Commands {
     QAction *compare = nullptr;
     QAction *fitLargeOnImport = nullptr;
     QAction *guide = nullptr;
+    QAction *manual = nullptr;
     QAction *about = nullptr;
 };
 
@@ -200,8 +202,10 @@ private:
     void markTargetPick();
     void forgetMarks(PictureBox *picture);
 
-    // Guide and exit (main_form_startup.cpp).
+    // Guide, manual and exit (main_form_startup.cpp).
     void showGuide();
+    // 帮助 > 使用手册: one manual beside the window, raised again if already open.
+    void showManual();
     void showAbout();
     void quit();
 
@@ -269,6 +273,7 @@ private:
     PictureBox *m_referenceMarked = nullptr; // the reference picture or the swatch the reference came from
 
     DialogSettings m_correctionDialog;
+    QPointer<QWidget> m_manual; // the open manual, if any
 
     // The pass just completed with `gains`, and the colours it came from.
     CorrectionRecord passRecord(const Gains &gains) const;

@@ -66,9 +66,16 @@ inline constexpr const char *kZoomOutCommand = "缩小(&O)";
 inline constexpr const char *kCompareCommand = "对比原图(&C)";
 inline constexpr const char *kFitOnImportCommand = "大图导入时适合窗口(&W)";
 inline constexpr const char *kGuideCommand = "使用指南(&G)";
+inline constexpr const char *kManualCommand = QT_TRANSLATE_NOOP("velmora", "使用手册(&M)");
 inline constexpr const char *kAboutCommand = "关于 Velmora(&A)";
 inline constexpr const char *kAboutTitle = "关于 Velmora";
 inline constexpr const char *kAbout = "Velmora 1.00\n校正照片的肤色与偏色：选一处理想的肤色和照片中的相应位置，即可按三色增益校正整张照片。";
+
+// 帮助 > 使用手册. The manual's first page is a text of its own, so each language opens its own pages.
+inline constexpr const char *kManualTitle = QT_TRANSLATE_NOOP("velmora", "Velmora 使用手册");
+inline constexpr const char *kManualHome = QT_TRANSLATE_NOOP("velmora", "目录(&H)");
+inline constexpr const char *kManualClose = QT_TRANSLATE_NOOP("velmora", "关闭(&C)");
+inline constexpr const char *kManualResource = QT_TRANSLATE_NOOP("velmora", "qrc:/manual/zh/index.html");
 
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
 std::string RefusalText(Refusal refusal);
