@@ -59,6 +59,7 @@ private slots:
     void describesItself_data();
     void describesItself();
     void dependsOnEveryLibraryTheProgramLinks();
+    void installedTreeValidates();
     void installedProgramRuns();
 
 private:
@@ -174,7 +175,8 @@ void TestDebianPackage::dependsOnEveryLibraryTheProgramLinks()
     const QSet<QString> dependencies = PackageNames(depends);
     for (const QString &library : needed) {
         const QRegularExpressionMatch found =
-            QRegularExpression(QStringLiteral("\\s") + QRegularExpression::escape(library) + QStringLiteral(" => (\\S+)"))
+            // "libX.so.1 => /lib/…/libX.so.1 (…)", or the loader's own line "/lib64/ld-linux….so.2 (…)".
+            QRegularExpression(QStringLiteral("(/\\S*/") + QRegularExpression::escape(library) + QStringLiteral(")\\s"))
                 .match(QString::fromUtf8(ldd.out));
         QVERIFY2(found.hasMatch(), qPrintable(library + QStringLiteral(" is not found")));
         const QString owner = OwnerOf(found.captured(1));
@@ -183,6 +185,15 @@ void TestDebianPackage::dependsOnEveryLibraryTheProgramLinks()
     }
     // Versioned, as dpkg-shlibdeps writes them.
     QVERIFY2(QRegularExpression(QStringLiteral("libc6 \\(>= [0-9.]+\\)")).match(depends).hasMatch(), qPrintable(depends));
+}
+
+// The entry, the launcher and the icons as the package lays them out, checked together.
+void TestDebianPackage::installedTreeValidates()
+{
+    const fakes::Ran ran = fakes::RunProgram(QStringLiteral("appstreamcli"),
+                                             {QStringLiteral("validate-tree"), QStringLiteral("--no-net"),
+                                              QStringLiteral("--pedantic"), m_root});
+    QVERIFY2(ran.ok(), (ran.out + ran.err).constData());
 }
 
 // The program from the package, not the build, answers and corrects a photo.
