@@ -20,9 +20,12 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translat
 # GNU parallel for the command line spread over machines; a CMYK press profile (ghostscript's);
 # GNU time for the command line's peak memory with one job and with several; jpegtran and djpeg for
 # arithmetic-coded JPEGs and the library's own verdict on damaged ones; heif-enc/heif-convert and
-# avifenc/avifdec to make HEIC and AVIF fixtures and decode them independently.
+# avifenc/avifdec to make HEIC and AVIF fixtures and decode them independently; the desktop's
+# validators for the launcher and the software-centre entry, groff and man for the manual page, and
+# dpkg-dev, file and binutils to make the Debian package and read its dependencies back.
 TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel
-               ghostscript time libjpeg-turbo-progs libheif-examples libavif-bin)
+               ghostscript time libjpeg-turbo-progs libheif-examples libavif-bin appstream desktop-file-utils
+               groff-base man-db dpkg-dev file binutils)
 
 install_missing() {
     local missing=() p

@@ -118,8 +118,8 @@ void TestCommands::menus_data()
                           << QStringList{"适合窗口(&F)", "实际大小(&A)", "放大(&I)", "缩小(&O)", "", "对比原图(&C)",
                                          "大图导入时适合窗口(&W)"}
                           << QStringList{"Ctrl+0", "Ctrl+1", "Ctrl+=, Ctrl++", "Ctrl+-", "", "", ""};
-    QTest::newRow("help") << "帮助(&H)" << QStringList{"使用指南(&G)", "关于 Velmora(&A)", "", "语言 / Language(&L)"}
-                          << QStringList{"F1", "", "", ""};
+    QTest::newRow("help") << "帮助(&H)" << QStringList{"使用指南(&G)", "使用手册(&M)", "关于 Velmora(&A)", "", "语言 / Language(&L)"}
+                          << QStringList{"F1", "", "", "", ""};
 }
 
 void TestCommands::menus()

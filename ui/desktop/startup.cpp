@@ -18,6 +18,8 @@ void ConfigureApplication()
     QApplication::setApplicationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setOrganizationName(QString::fromUtf8(text::kAppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    // Ties the window to its launcher and software-centre entry (Wayland's app id, the taskbar's icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.velmora"));
     QApplication::setStyle(new AppStyle); // the application takes it over
     QApplication::setFont(DefaultTypeface());
     // The menu bar stays in the window, whose fixed height counts it, even on desktops that

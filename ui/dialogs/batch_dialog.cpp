@@ -72,7 +72,7 @@ BatchDialog::BatchDialog(std::optional<CorrectionRecord> current, QWidget *paren
     buildLayout();
     m_useLastGains->setEnabled(m_lastCorrection.has_value());
     (m_lastCorrection ? m_useLastGains : m_useFile)->setChecked(true);
-    m_summary->setText(m_lastCorrection ? text::CorrectionSummary(*m_lastCorrection) : Utf8(text::kBatchNoGains));
+    m_summary->setText(m_lastCorrection ? text::CorrectionSummary(*m_lastCorrection) : text::Tr(text::kBatchNoGains));
 
     connect(m_addPhotos, &QPushButton::clicked, this, &BatchDialog::chooseFiles);
     connect(m_addFolder, &QPushButton::clicked, this, &BatchDialog::chooseFolder);
@@ -130,7 +130,7 @@ void BatchDialog::buildLayout()
         label->setAlignment(Qt::AlignCenter);
         auto *column = new QVBoxLayout;
         column->addWidget(label);
-        column->addWidget(new QLabel(Utf8(caption)), 0, Qt::AlignHCenter);
+        column->addWidget(new QLabel(text::Tr(caption)), 0, Qt::AlignHCenter);
         previewRow->addLayout(column);
     }
     previewRow->addStretch();
@@ -279,12 +279,12 @@ std::optional<Step> BatchDialog::chosenStep()
     std::optional<CorrectionRecord> chosen;
     if (m_useLastGains->isChecked()) {
         if (!m_lastCorrection)
-            m_current->setText(Utf8(text::kBatchNoGains));
+            m_current->setText(text::Tr(text::kBatchNoGains));
         chosen = m_lastCorrection;
     } else {
         const QString path = m_correctionFile->text().trimmed();
         if (path.isEmpty()) {
-            m_current->setText(Utf8(text::kBatchNoCorrectionFile));
+            m_current->setText(text::Tr(text::kBatchNoCorrectionFile));
             return std::nullopt;
         }
         const auto record = ReadCorrectionFile(QFile::encodeName(path).toStdString());

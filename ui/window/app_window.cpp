@@ -65,6 +65,7 @@ void AppWindow::buildMenus()
 
     QMenu *help = bar->addMenu(text::Tr(text::kHelpMenu));
     help->addAction(c.guide);
+    help->addAction(c.manual);
     help->addAction(c.about);
     help->addSeparator();
     help->addMenu(c.language);

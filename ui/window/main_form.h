@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -59,6 +60,7 @@ struct Commands {
     QAction *compare = nullptr;
     QAction *fitLargeOnImport = nullptr;
     QAction *guide = nullptr;
+    QAction *manual = nullptr;
     QAction *about = nullptr;
     // 样本: the sets, in SwatchSet's order, then the user's own swatches.
     QMenu *swatches = nullptr;
@@ -228,8 +230,10 @@ private:
     void addMySwatch();
     void clearMySwatches();
 
-    // Guide and exit (main_form_startup.cpp).
+    // Guide, manual and exit (main_form_startup.cpp).
     void showGuide();
+    // 帮助 > 使用手册: one manual beside the window, raised again if already open.
+    void showManual();
     void showAbout();
     void quit();
 
@@ -310,6 +314,7 @@ private:
     std::optional<ColourWord> m_referencePick;
 
     DialogSettings m_correctionDialog;
+    QPointer<QWidget> m_manual; // the open manual, if any
 
     // The pass just completed as `step`, and the colours it came from.
     CorrectionRecord passRecord(const Step &step) const;

@@ -98,6 +98,7 @@ void MainForm::buildCommands()
     });
 
     c.guide = addCommand(text::kGuideCommand, &MainForm::showGuide, {QKeySequence(Qt::Key_F1)});
+    c.manual = addCommand(text::kManualCommand, &MainForm::showManual);
     c.about = addCommand(text::kAboutCommand, &MainForm::showAbout);
     buildLanguageCommands();
     rebuildRecentMenu();

@@ -113,6 +113,7 @@ inline constexpr const char *kZoomOutCommand = QT_TRANSLATE_NOOP("velmora", "缩
 inline constexpr const char *kCompareCommand = QT_TRANSLATE_NOOP("velmora", "对比原图(&C)");
 inline constexpr const char *kFitOnImportCommand = QT_TRANSLATE_NOOP("velmora", "大图导入时适合窗口(&W)");
 inline constexpr const char *kGuideCommand = QT_TRANSLATE_NOOP("velmora", "使用指南(&G)");
+inline constexpr const char *kManualCommand = QT_TRANSLATE_NOOP("velmora", "使用手册(&M)");
 inline constexpr const char *kAboutCommand = QT_TRANSLATE_NOOP("velmora", "关于 Velmora(&A)");
 inline constexpr const char *kLanguageMenu = QT_TRANSLATE_NOOP("velmora", "语言 / Language(&L)");
 // A language's own name stays in its own writing in every language.
@@ -158,6 +159,12 @@ QString SwatchToneTip(const QString &name, int red, int green, int blue);
 inline constexpr const char *kSwatchCredit = QT_TRANSLATE_NOOP(
     "velmora", "蒙克肤色样本据 Ellis Monk 博士的“蒙克肤色量表”（Monk Skin Tone Scale，https://skintone.google）"
                "的色值绘制；该量表按 CC BY 4.0 许可发布：https://creativecommons.org/licenses/by/4.0/");
+
+// 帮助 > 使用手册. The manual's first page is a text of its own, so each language opens its own pages.
+inline constexpr const char *kManualTitle = QT_TRANSLATE_NOOP("velmora", "Velmora 使用手册");
+inline constexpr const char *kManualHome = QT_TRANSLATE_NOOP("velmora", "目录(&H)");
+inline constexpr const char *kManualClose = QT_TRANSLATE_NOOP("velmora", "关闭(&C)");
+inline constexpr const char *kManualResource = QT_TRANSLATE_NOOP("velmora", "qrc:/manual/zh/index.html");
 
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
 std::string RefusalText(Refusal refusal, const RefusalDetail &detail = {});
