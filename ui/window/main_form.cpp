@@ -126,7 +126,7 @@ void MainForm::keyPressEvent(QKeyEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    if (!finishSaveInFlight()) {
+    if (!mayDropPhoto()) {
         event->ignore();
         return;
     }

@@ -10,7 +10,7 @@ void MainForm::showAbout() { m_services.messages.show(text::kAbout, text::kAbout
 
 void MainForm::quit()
 {
-    if (finishSaveInFlight())
+    if (mayDropPhoto())
         m_services.loop.end();
 }
 

@@ -43,6 +43,11 @@ std::string SaveFilter()
     return filter;
 }
 
+QString UnsavedQuestion(const QString &fileName)
+{
+    return fileName.isEmpty() ? Tr(kUnsavedUnnamed) : Tr(kUnsavedNamed).arg(fileName);
+}
+
 QString PointerText(float x, float y)
 {
     return QString::fromStdString("鼠标 X=" + SingleText(x) + "  Y=" + SingleText(y));

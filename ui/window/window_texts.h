@@ -70,6 +70,12 @@ inline constexpr const char *kAboutCommand = "关于 Velmora(&A)";
 inline constexpr const char *kAboutTitle = "关于 Velmora";
 inline constexpr const char *kAbout = "Velmora 1.00\n校正照片的肤色与偏色：选一处理想的肤色和照片中的相应位置，即可按三色增益校正整张照片。";
 
+// Asked before a photo with an unsaved correction goes; answered with Qt's standard Save, Discard
+// and Cancel. %1 is the photo's file name.
+inline constexpr const char *kUnsavedNamed = QT_TRANSLATE_NOOP("velmora", "照片“%1”的校正尚未保存。是否先保存？");
+inline constexpr const char *kUnsavedUnnamed = QT_TRANSLATE_NOOP("velmora", "将校正照片的校正尚未保存。是否先保存？");
+QString UnsavedQuestion(const QString &fileName);
+
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
 std::string RefusalText(Refusal refusal);
 
