@@ -16,9 +16,10 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translat
 # and metadata readers that check pictures and saved files independently of the program;
 # GNU parallel for the command line spread over machines; a CMYK press profile (ghostscript's);
 # GNU time for the command line's peak memory with one job and with several; jpegtran and djpeg for
-# arithmetic-coded JPEGs and the library's own verdict on damaged ones.
+# arithmetic-coded JPEGs and the library's own verdict on damaged ones; the accessibility bus, its
+# Python reader and a private D-Bus session, to hear the window as a screen reader does.
 TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel
-               ghostscript time libjpeg-turbo-progs)
+               ghostscript time libjpeg-turbo-progs at-spi2-core python3-pyatspi dbus-daemon)
 
 install_missing() {
     local missing=() p

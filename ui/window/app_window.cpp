@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStyle>
 
@@ -26,6 +27,8 @@ AppWindow::AppWindow(MainForm::Services services, QWidget *parent)
     m_scroller->setFocusPolicy(Qt::NoFocus);
     m_scroller->setWidgetResizable(true);
     m_scroller->setWidget(m_form);
+    m_scroller->horizontalScrollBar()->setAccessibleName(text::Tr(text::kSpeakWindowAcross));
+    m_scroller->verticalScrollBar()->setAccessibleName(text::Tr(text::kSpeakWindowDown));
     setCentralWidget(m_scroller);
     buildMenus();
     setMinimumSize(320, 240);

@@ -19,6 +19,7 @@ MainForm::MainForm(Services services, QWidget *parent)
     : QWidget(parent), m_services(services)
 {
     buildControls();
+    nameForScreenReaders();
     buildCommands();
     connectHandlers();
     updateButtons();

@@ -166,6 +166,9 @@ private:
     void chainTabOrder();
     void connectHandlers();
 
+    // Names and descriptions for screen readers (main_form_accessibility.cpp).
+    void nameForScreenReaders();
+
     // Beyond the designed size (main_form_resize.cpp).
     void followSize();
     void followRoom(PictureBox *picture, QSize oldRoom);
