@@ -78,6 +78,7 @@ private slots:
     void eachWayAsks_data();
     void eachWayAsks();
     void refreshAsksNothing();
+    void noHalfCorrectedSave();
     void closeBoxKeepsTheWindow();
 };
 
@@ -221,6 +222,35 @@ void TestUnsavedWork::refreshAsksNothing()
     QVERIFY(w.messages.asked.empty());
     QVERIFY(!w.form.hasUnsavedCorrection());
     QCOMPARE(fakes::FirstDifference(w.box("客体图片")->image(), photo), QString());
+}
+
+// 保存 answered while a pass runs writes nothing: the photo is only part corrected. The user is
+// told, and the window stays with the pass going on.
+void TestUnsavedWork::noHalfCorrectedSave()
+{
+    QTemporaryDir dir;
+    fakes::WindowRig w;
+    w.form.openTarget(Write(dir, "IMG_0001.bmp", Ramp(12, 10, 0)).toStdString());
+    Pass(w);
+    QVERIFY(w.form.hasUnsavedCorrection());
+    const QString savedPath = dir.filePath(QStringLiteral("saved.bmp"));
+    w.picker.answers.push_back(savedPath.toStdString());
+    w.messages.answers.push_back(SaveAnswer::Save);
+    bool asked = false;
+    w.loop.betweenRows = [&](int) {
+        if (!asked) {
+            asked = true;
+            w.button("退出")->click();
+        }
+    };
+    const size_t shownBefore = w.messages.shown.size();
+    Pass(w);
+    QCOMPARE(w.messages.asked.size(), size_t(1));
+    QCOMPARE(w.messages.shown.size(), shownBefore + 1);
+    QVERIFY(!w.loop.ending());
+    QVERIFY(!QFile::exists(savedPath));
+    QCOMPARE(w.picker.answers.size(), size_t(1)); // no save dialog either
+    QCOMPARE(w.beeps.count, 2); // the pass ran to its end
 }
 
 // The top-level window's close box asks through the designed window, and a kept window stays open.

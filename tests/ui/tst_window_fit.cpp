@@ -119,6 +119,7 @@ void TestWindowFit::opensToFit()
     const QSize designedWindow = w.window.designedSize();
     if (designedSize) {
         QCOMPARE(w.window.size(), designedWindow);
+        QVERIFY((opening.center() - available.center()).manhattanLength() <= 1); // centred, as before
     } else if (!maximised) { // as large as fits: the screen's width or height is used up
         QVERIFY(w.window.width() == available.width() || w.window.height() == available.height() - kTitleBarAllowance);
     }

@@ -26,6 +26,12 @@ bool MainForm::mayDropPhoto()
 
 bool MainForm::saveAndWait()
 {
+    // Mid-pass the photo is part corrected: written now, it would be neither the photo before the
+    // pass nor after it.
+    if (m_passRunning) {
+        m_services.messages.show(text::Tr(text::kNoSaveDuringPass).toStdString(), text::kAppTitle);
+        return false;
+    }
     saveTarget();
     if (!m_save.busy()) // the dialog was cancelled
         return false;

@@ -7,14 +7,17 @@ QRect OpeningGeometry(QSize wanted, QRect available, std::optional<QRect> kept, 
 {
     if (kept && kept->isValid() && available.contains(*kept))
         return *kept;
-    available.setTop(available.top() + kTitleBarAllowance);
-    if (wanted.height() > available.height())
+    QRect room = available;
+    room.setTop(available.top() + kTitleBarAllowance);
+    if (wanted.height() > room.height())
         wanted.rwidth() += scrollBar;
-    if (wanted.width() > available.width())
+    if (wanted.width() > room.width())
         wanted.rheight() += scrollBar;
-    const QSize size = wanted.boundedTo(available.size());
-    QRect frame(QPoint(0, 0), size);
+    QRect frame(QPoint(0, 0), wanted.boundedTo(room.size()));
+    // Centred on the screen's room, and low enough for its title bar.
     frame.moveCenter(available.center());
+    if (frame.top() < room.top())
+        frame.moveTop(room.top());
     return frame;
 }
 

@@ -75,6 +75,9 @@ inline constexpr const char *kAbout = "Velmora 1.00\n校正照片的肤色与偏
 inline constexpr const char *kUnsavedNamed = QT_TRANSLATE_NOOP("velmora", "照片“%1”的校正尚未保存。是否先保存？");
 inline constexpr const char *kUnsavedUnnamed = QT_TRANSLATE_NOOP("velmora", "将校正照片的校正尚未保存。是否先保存？");
 QString UnsavedQuestion(const QString &fileName);
+// 保存 answered while a pass is still running over the photo.
+inline constexpr const char *kNoSaveDuringPass =
+    QT_TRANSLATE_NOOP("velmora", "正在校正，照片尚未校正完，现在无法保存。请等校正完成后再保存。");
 
 // What a screen reader says of each control: a name, and where the name is not enough a description.
 inline constexpr const char *kSpeakReferenceArea = QT_TRANSLATE_NOOP("velmora", "标准照片区域");
