@@ -22,10 +22,12 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-qpa-plugins libgl-dev qt6-translat
 # arithmetic-coded JPEGs and the library's own verdict on damaged ones; heif-enc/heif-convert and
 # avifenc/avifdec to make HEIC and AVIF fixtures and decode them independently; the desktop's
 # validators for the launcher and the software-centre entry, groff and man for the manual page, and
-# dpkg-dev, file and binutils to make the Debian package and read its dependencies back.
+# dpkg-dev, file and binutils to make the Debian package and read its dependencies back; the
+# accessibility bus, its Python reader and a private D-Bus session, to hear the window as a screen
+# reader does.
 TEST_PACKAGES=(xvfb xauth xdotool libimage-exiftool-perl imagemagick python3-pil icc-profiles-free parallel
                ghostscript time libjpeg-turbo-progs libheif-examples libavif-bin appstream desktop-file-utils
-               groff-base man-db dpkg-dev file binutils)
+               groff-base man-db dpkg-dev file binutils at-spi2-core python3-pyatspi dbus-daemon)
 
 install_missing() {
     local missing=() p

@@ -27,8 +27,24 @@ public:
         if (onShow)
             onShow();
     }
+    // Answers each question with the next queued answer; with none queued, Discard, so a test about
+    // something else goes on as the program did before it asked.
+    SaveAnswer askToSave(const std::string &text, const std::string &title) override
+    {
+        asked.push_back({text, title});
+        if (answers.empty())
+            return SaveAnswer::Discard;
+        const SaveAnswer answer = answers.front();
+        answers.pop_front();
+        if (onAsk)
+            onAsk();
+        return answer;
+    }
     std::vector<Message> shown;
     std::function<void()> onShow;
+    std::vector<Message> asked;
+    std::deque<SaveAnswer> answers;
+    std::function<void()> onAsk;
 };
 
 class Beeps : public Beeper {

@@ -22,6 +22,20 @@ void QtMessageBox::show(const std::string &text, const std::string &title)
     box.exec();
 }
 
+// Qt's standard buttons, so their captions come from Qt's own translation in the window's language.
+SaveAnswer QtMessageBox::askToSave(const std::string &text, const std::string &title)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
+}
+
 void QtBeeper::beep() { QApplication::beep(); }
 
 bool QtEventLoop::processPendingEvents()

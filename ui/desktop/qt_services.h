@@ -16,6 +16,7 @@ namespace velmora {
 class QtMessageBox : public MessageBox {
 public:
     void show(const std::string &text, const std::string &title) override;
+    SaveAnswer askToSave(const std::string &text, const std::string &title) override;
 };
 
 class QtBeeper : public Beeper {

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
-#include <QStyle>
 
 #include "ui/desktop/hand_over_queue.h"
 #include "ui/desktop/instance_channel.h"
@@ -17,23 +16,15 @@
 
 namespace velmora {
 
-namespace {
-
-// The one place to ask about unsaved work before a hand-over replaces the photo; nothing asks yet.
-bool MayReplacePhoto(MainForm &)
+void OpenRequested(MainForm &form, const LaunchRequest &request)
 {
-    return true;
-}
-
-void Open(MainForm &form, const LaunchRequest &request)
-{
+    if (!request.photo.isEmpty() && !form.mayDropPhoto())
+        return;
     if (!request.reference.isEmpty())
         form.openReference(request.reference.toStdString());
     if (!request.photo.isEmpty())
-        form.openTarget(request.photo.toStdString());
+        form.openTarget(request.photo.toStdString(), MainForm::Unsaved::AlreadyAsked);
 }
-
-} // namespace
 
 int RunWindow(int argc, char *argv[])
 {
@@ -59,14 +50,14 @@ int RunWindow(int argc, char *argv[])
         return 0;
 
     AppWindow window({messages, beeper, loop, files});
-    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
-                                           app.primaryScreen()->availableGeometry()));
+    window.placeOn(*app.primaryScreen());
     HandOverQueue handOvers([&window](const LaunchRequest &handed) {
-        window.showNormal();
+        // Back from the task bar, as large as the user left it.
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
         window.raise();
         window.activateWindow();
-        if (handed.photo.isEmpty() || MayReplacePhoto(window.form()))
-            Open(window.form(), handed);
+        OpenRequested(window.form(), handed);
     });
     InstanceChannel channel;
     QObject::connect(&channel, &InstanceChannel::received, &window, [&handOvers](const QByteArray &message) {
@@ -76,8 +67,10 @@ int RunWindow(int argc, char *argv[])
     });
     channel.listen();
     window.show();
-    Open(window.form(), request);
-    return app.exec();
+    OpenRequested(window.form(), request);
+    const int status = app.exec();
+    window.keepPlacement();
+    return status;
 }
 
 } // namespace velmora

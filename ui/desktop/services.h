@@ -6,11 +6,17 @@
 
 namespace velmora {
 
-// A modal message box with an OK button only; returns when dismissed. Texts are UTF-8.
+// What the user answered when asked whether to save unsaved work before it goes.
+enum class SaveAnswer { Save, Discard, Cancel };
+
+// Modal message boxes; each returns when dismissed. Texts are UTF-8.
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
+    // A message with an OK button only.
     virtual void show(const std::string &text, const std::string &title) = 0;
+    // Save, Don't Save, Cancel; closing the box is Cancel.
+    virtual SaveAnswer askToSave(const std::string &text, const std::string &title) = 0;
 };
 
 class Beeper {

@@ -1,9 +1,14 @@
 // Velmora — the window's Chinese typefaces.
 #include "ui/desktop/typefaces.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHash>
+#include <QImage>
+#include <QPainter>
 #include <QStringList>
 
 namespace velmora {
@@ -49,5 +54,37 @@ QFont Typeface(Face face, double points, QFont::Weight weight)
 }
 
 QFont DefaultTypeface() { return Typeface(Face::Song, 9); }
+
+int InkBelowLine(const QFont &font)
+{
+    static QHash<QString, int> measured;
+    const QString key = font.key();
+    if (const auto found = measured.constFind(key); found != measured.cend())
+        return *found;
+    const QFontMetrics metrics(font);
+    const QString sample = QStringLiteral("_gjpqy_");
+    const int baseline = metrics.ascent() + 2;
+    QImage canvas(metrics.horizontalAdvance(sample) + 8, baseline + 4 * metrics.height() + 8, QImage::Format_ARGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(4, baseline), sample);
+    }
+    int lowestInk = -1;
+    for (int y = canvas.height() - 1; y >= 0 && lowestInk < 0; --y) {
+        const auto *row = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+        for (int x = 0; x < canvas.width(); ++x)
+            if (qGray(row[x]) < 250) {
+                lowestInk = y;
+                break;
+            }
+    }
+    const int lastLineRow = baseline + metrics.descent() - 1;
+    const int below = lowestInk < 0 ? 0 : std::max(0, lowestInk - lastLineRow);
+    measured.insert(key, below);
+    return below;
+}
 
 } // namespace velmora

@@ -14,4 +14,9 @@ QFont Typeface(Face face, double points, QFont::Weight weight = QFont::Normal);
 // The window's default font: 9-point Song.
 QFont DefaultTypeface();
 
+// How many pixel rows of `font`'s ink hang below its line: the Song face claims a descent of one
+// pixel at the window's sizes, so a box one line tall cuts off its underscores and descenders.
+// Measured once per font by drawing them.
+int InkBelowLine(const QFont &font);
+
 } // namespace velmora

@@ -3,25 +3,66 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStyle>
 
+#include "ui/window/window_placement.h"
 #include "ui/window/window_texts.h"
 
 namespace velmora {
 
 AppWindow::AppWindow(MainForm::Services services, QWidget *parent)
-    : QMainWindow(parent), m_form(new MainForm(services))
+    : QMainWindow(parent), m_form(new MainForm(services)), m_scroller(new QScrollArea)
 {
     setObjectName(QStringLiteral("AppWindow"));
     setWindowTitle(m_form->windowTitle());
     setWindowIcon(m_form->windowIcon());
-    setCentralWidget(m_form);
+    // The designed window fills the room and grows with it; a screen too small for its designed
+    // size scrolls it, so every control stays reachable.
+    m_scroller->setObjectName(QStringLiteral("scroller"));
+    m_scroller->setFrameShape(QFrame::NoFrame);
+    m_scroller->setFocusPolicy(Qt::NoFocus);
+    m_scroller->setWidgetResizable(true);
+    m_scroller->setWidget(m_form);
+    m_scroller->horizontalScrollBar()->setAccessibleName(text::Tr(text::kSpeakWindowAcross));
+    m_scroller->verticalScrollBar()->setAccessibleName(text::Tr(text::kSpeakWindowDown));
+    setCentralWidget(m_scroller);
     buildMenus();
-    // The designed window keeps its fixed size; the bar adds its own height above it.
-    setFixedSize(m_form->width(), m_form->height() + menuBar()->sizeHint().height());
-    // The layout is fixed, so a maximised window would only show empty space: no maximise button.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(320, 240);
+    resize(designedSize());
     setAcceptDrops(false); // the designed window takes the drops, where it knows its areas
+}
+
+QSize AppWindow::designedSize() const
+{
+    return MainForm::kDesignedSize + QSize(0, menuBar()->sizeHint().height());
+}
+
+namespace {
+const char *const kGeometryKey = "window/geometry";
+const char *const kMaximisedKey = "window/maximised";
+} // namespace
+
+void AppWindow::placeOn(const QScreen &screen)
+{
+    const QSettings settings;
+    std::optional<QRect> kept;
+    if (settings.contains(kGeometryKey))
+        kept = settings.value(kGeometryKey).toRect();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroller);
+    setGeometry(OpeningGeometry(designedSize(), screen.availableGeometry(), kept, scrollBar));
+    if (kept && settings.value(kMaximisedKey, false).toBool())
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void AppWindow::keepPlacement() const
+{
+    QSettings settings;
+    settings.setValue(kGeometryKey, normalGeometry());
+    settings.setValue(kMaximisedKey, isMaximized());
 }
 
 void AppWindow::buildMenus()
@@ -71,11 +112,13 @@ void AppWindow::buildMenus()
     help->addMenu(c.language);
 }
 
-// The close box ends the program as 退出 does.
+// The close box ends the program as 退出 does, or leaves the window as it was when the user keeps it.
 void AppWindow::closeEvent(QCloseEvent *event)
 {
-    event->accept();
-    m_form->close();
+    if (m_form->close())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace velmora

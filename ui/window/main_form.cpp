@@ -19,6 +19,7 @@ MainForm::MainForm(Services services, QWidget *parent)
     : QWidget(parent), m_services(services)
 {
     buildControls();
+    nameForScreenReaders();
     buildCommands();
     buildSwatchCommands();
     connectHandlers();
@@ -128,7 +129,7 @@ void MainForm::keyPressEvent(QKeyEvent *event)
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    if (!finishSaveInFlight()) {
+    if (!mayDropPhoto()) {
         event->ignore();
         return;
     }

@@ -96,6 +96,9 @@ public:
     explicit MainForm(Services services, QWidget *parent = nullptr);
     ~MainForm() override;
 
+    // The size the window was designed at, and its least: it only grows from there.
+    static constexpr QSize kDesignedSize{921, 599};
+
     // The window's values, for tests and the benchmark.
     ColourWord hoverColour() const { return m_hoverColour; }
     Channels targetChannels() const { return m_photo.targetChannels(); }
@@ -107,8 +110,16 @@ public:
     const Commands &commands() const { return m_commands; }
 
     // Imports a picture by its path, as the dialog would: the photo to correct, or the reference.
-    void openTarget(const std::string &path);
+    // A photo holding an unsaved correction is only replaced once the user agreed (mayDropPhoto),
+    // unless the caller already asked.
+    enum class Unsaved { Ask, AlreadyAsked };
+    void openTarget(const std::string &path, Unsaved unsaved = Unsaved::Ask);
     void openReference(const std::string &path);
+    // Before the photo goes (the program ends, another photo replaces it): true at once when it
+    // holds nothing unsaved, else asks 保存 / 不保存 / 取消; 保存 goes on only once the file is
+    // written (main_form_unsaved.cpp).
+    bool mayDropPhoto();
+    bool hasUnsavedCorrection() const { return m_photo.unsaved(); }
     // The photos most recently imported to be corrected, newest first.
     QStringList recentPhotos() const;
 
@@ -157,6 +168,7 @@ signals:
     void saveEnded();
 
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -177,6 +189,13 @@ private:
     void applyColours();
     void chainTabOrder();
     void connectHandlers();
+
+    // Names and descriptions for screen readers (main_form_accessibility.cpp).
+    void nameForScreenReaders();
+
+    // Beyond the designed size (main_form_resize.cpp).
+    void followSize();
+    void followRoom(PictureBox *picture, QSize oldRoom);
 
     QLineEdit *field(Field f) const { return m_panel.edit(f); }
     QPushButton *button(Button b) const { return m_buttons[size_t(b)]; }
@@ -205,6 +224,8 @@ private:
     void saveFinished(SaveOutcome outcome);
     // Waits for a save in flight and reports it; false when it failed, so the window stays.
     bool finishSaveInFlight();
+    // 保存 through its dialog, waited for; false when cancelled or failed (main_form_unsaved.cpp).
+    bool saveAndWait();
     bool loadInto(PictureBox *box, const std::string &path, QByteArray *fileBytes = nullptr, QImage *withAlpha = nullptr);
     static void centre(PictureBox *box);
 
@@ -295,6 +316,9 @@ private:
     bool m_awaitingCompletedPass = false;
     int m_passEventIntervalMs = 16;
     bool m_compareKeyHeld = false;
+
+    // What the window has gained over its designed size, as its controls were last placed.
+    QSize m_gained{0, 0};
 
     // View and picker state.
     PictureBox *m_viewed = nullptr; // the picture whose area the pointer was last over

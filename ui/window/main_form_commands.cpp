@@ -199,11 +199,13 @@ void MainForm::dropEvent(QDropEvent *event)
     if (!acceptsDropAt(event->mimeData(), at))
         return;
     const std::string path = DroppedFile(event->mimeData()).toStdString();
+    event->acceptProposedAction();
     if (m_referenceArea->geometry().contains(at))
         openReference(path);
+    else if (m_photo.unsaved()) // the question waits until the drag has ended
+        QMetaObject::invokeMethod(this, [this, path] { openTarget(path); }, Qt::QueuedConnection);
     else
         openTarget(path);
-    event->acceptProposedAction();
 }
 
 } // namespace velmora

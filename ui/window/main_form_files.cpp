@@ -16,9 +16,6 @@
 namespace velmora {
 
 namespace {
-// Half the picture area's outer size: every import is centred on this point.
-constexpr int kCentreX = 205;
-constexpr int kCentreY = 255;
 // A photo's file larger than this is not held in memory for its camera data.
 constexpr qint64 kMaxKeptFileBytes = 512LL * 1024 * 1024;
 
@@ -79,10 +76,12 @@ bool MainForm::loadInto(PictureBox *box, const std::string &path, QByteArray *fi
     return true;
 }
 
+// Every import is centred on half its area's outer size, measured in the area's client.
 void MainForm::centre(PictureBox *box)
 {
-    const int left = kCentreX - int(std::floor(box->drawingWidth() / 2.0));
-    const int top = kCentreY - int(std::floor(box->drawingHeight() / 2.0));
+    const QSize area = box->parentWidget()->parentWidget()->size();
+    const int left = area.width() / 2 - int(std::floor(box->drawingWidth() / 2.0));
+    const int top = area.height() / 2 - int(std::floor(box->drawingHeight() / 2.0));
     box->move(left, top);
 }
 
@@ -104,8 +103,10 @@ void MainForm::openReference(const std::string &path)
         placeImported(m_referencePicture);
 }
 
-void MainForm::openTarget(const std::string &path)
+void MainForm::openTarget(const std::string &path, Unsaved unsaved)
 {
+    if (unsaved == Unsaved::Ask && !mayDropPhoto())
+        return;
     QByteArray fileBytes;
     QImage withAlpha;
     if (!loadInto(m_targetPicture, path, &fileBytes, &withAlpha)) {

@@ -123,10 +123,9 @@ void MainForm::buildControls()
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromUtf8(text::kAppTitle));
     setWindowIcon(QIcon(QPixmap::fromImage(LoadResourceBitmap(QStringLiteral(":/icon/velmora.bmp")))));
-    setFixedSize(921, 599);
-    // The layout is fixed, so a maximised window would only show empty space: no maximise button.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Placed at the designed size; larger, the picture areas take the room (main_form_resize.cpp).
+    setMinimumSize(kDesignedSize);
+    resize(kDesignedSize);
 
     buildPictureAreas();
     buildSwatches();

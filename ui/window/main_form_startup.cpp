@@ -28,7 +28,7 @@ void MainForm::showAbout()
 
 void MainForm::quit()
 {
-    if (finishSaveInFlight())
+    if (mayDropPhoto())
         m_services.loop.end();
 }
 

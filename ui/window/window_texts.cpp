@@ -130,6 +130,11 @@ QString PassProgressShown(const std::string &text)
     return QString::fromStdString(text);
 }
 
+QString UnsavedQuestion(const QString &fileName)
+{
+    return fileName.isEmpty() ? Tr(kUnsavedUnnamed) : Tr(kUnsavedNamed).arg(fileName);
+}
+
 QString PointerText(float x, float y)
 {
     return Tr(QT_TRANSLATE_NOOP("velmora", "鼠标 X=%1  Y=%2"))

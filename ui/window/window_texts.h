@@ -166,6 +166,46 @@ inline constexpr const char *kManualHome = QT_TRANSLATE_NOOP("velmora", "目录(
 inline constexpr const char *kManualClose = QT_TRANSLATE_NOOP("velmora", "关闭(&C)");
 inline constexpr const char *kManualResource = QT_TRANSLATE_NOOP("velmora", "qrc:/manual/zh/index.html");
 
+// Asked before a photo with an unsaved correction goes; answered with Qt's standard Save, Discard
+// and Cancel. %1 is the photo's file name.
+inline constexpr const char *kUnsavedNamed = QT_TRANSLATE_NOOP("velmora", "照片“%1”的校正尚未保存。是否先保存？");
+inline constexpr const char *kUnsavedUnnamed = QT_TRANSLATE_NOOP("velmora", "将校正照片的校正尚未保存。是否先保存？");
+QString UnsavedQuestion(const QString &fileName);
+// 保存 answered while a pass is still running over the photo.
+inline constexpr const char *kNoSaveDuringPass =
+    QT_TRANSLATE_NOOP("velmora", "正在校正，照片尚未校正完，现在无法保存。请等校正完成后再保存。");
+
+// What a screen reader says of each control: a name, and where the name is not enough a description.
+inline constexpr const char *kSpeakReferenceArea = QT_TRANSLATE_NOOP("velmora", "标准照片区域");
+inline constexpr const char *kSpeakTargetArea = QT_TRANSLATE_NOOP("velmora", "将校正照片区域");
+inline constexpr const char *kSpeakReferencePicture = QT_TRANSLATE_NOOP("velmora", "标准照片");
+inline constexpr const char *kSpeakTargetPicture = QT_TRANSLATE_NOOP("velmora", "将校正照片");
+inline constexpr const char *kSpeakSwatchArea = QT_TRANSLATE_NOOP("velmora", "皮肤样本");
+// %1 the swatch's number from the top, %2 its tone.
+inline constexpr const char *kSpeakSwatch = QT_TRANSLATE_NOOP("velmora", "皮肤样本 %1：%2");
+inline constexpr const char *kSpeakLightTone = QT_TRANSLATE_NOOP("velmora", "浅肤色");
+inline constexpr const char *kSpeakMediumTone = QT_TRANSLATE_NOOP("velmora", "中等肤色");
+inline constexpr const char *kSpeakDarkTone = QT_TRANSLATE_NOOP("velmora", "深肤色");
+inline constexpr const char *kSpeakProgress = QT_TRANSLATE_NOOP("velmora", "校正进度");
+inline constexpr const char *kSpeakProgressHelp = QT_TRANSLATE_NOOP("velmora", "校正整张照片的进度");
+// The window's own scroll bars, shown when the screen is too small for it.
+inline constexpr const char *kSpeakWindowAcross = QT_TRANSLATE_NOOP("velmora", "窗口水平滚动条");
+inline constexpr const char *kSpeakWindowDown = QT_TRANSLATE_NOOP("velmora", "窗口垂直滚动条");
+// The colour fields, in the order of Field: picture (or difference) and channel.
+inline constexpr const char *kSpeakFields[] = {
+    QT_TRANSLATE_NOOP("velmora", "标准照片 红"), QT_TRANSLATE_NOOP("velmora", "标准照片 绿"),
+    QT_TRANSLATE_NOOP("velmora", "标准照片 蓝"), QT_TRANSLATE_NOOP("velmora", "将校正照片 红"),
+    QT_TRANSLATE_NOOP("velmora", "将校正照片 绿"), QT_TRANSLATE_NOOP("velmora", "将校正照片 蓝"),
+    QT_TRANSLATE_NOOP("velmora", "校正量 红"), QT_TRANSLATE_NOOP("velmora", "校正量 绿"),
+    QT_TRANSLATE_NOOP("velmora", "校正量 蓝"), QT_TRANSLATE_NOOP("velmora", "标准照片 鼠标位置"),
+    QT_TRANSLATE_NOOP("velmora", "将校正照片 鼠标位置与进度")};
+inline constexpr const char *kSpeakReferenceColourHelp =
+    QT_TRANSLATE_NOOP("velmora", "从标准照片或皮肤样本选取的理想肤色（0–255）");
+inline constexpr const char *kSpeakTargetColourHelp =
+    QT_TRANSLATE_NOOP("velmora", "在将校正照片中选取的校正点颜色（0–255）");
+inline constexpr const char *kSpeakDifferenceHelp =
+    QT_TRANSLATE_NOOP("velmora", "理想肤色与校正点颜色之差，校正按它进行");
+
 // Why a pick or a pass was refused, as the window says it (title kNoticeTitle).
 std::string RefusalText(Refusal refusal, const RefusalDetail &detail = {});
 // The rule's name as the menu shows it, without the mnemonic.
