@@ -8,6 +8,7 @@
 #include "core/colour_word.h"
 #include "ui/widgets/picture_box.h"
 #include "ui/window/main_form.h"
+#include "ui/window/swatch_tone.h"
 #include "ui/window/window_texts.h"
 
 namespace velmora {
@@ -71,6 +72,10 @@ void MainForm::showSwatchSet(SwatchSet set)
         }
         box->setPicture(c.picture); // the box takes the picture's size, as the designed ones do
         box->setToolTip(c.tip);
+        // A tone set names each tone; the designed boxes are told apart by their brightness.
+        box->setAccessibleName(set == SwatchSet::Designed ? SwatchAccessibleName(int(i), c.picture)
+                                                          : text::Tr(text::kSpeakSwatch).arg(int(i) + 1).arg(c.tip));
+        box->setAccessibleDescription(c.tip);
         box->setVisible(true);
     }
 }
@@ -78,7 +83,7 @@ void MainForm::showSwatchSet(SwatchSet set)
 void MainForm::addMySwatch()
 {
     if (!m_referencePick) {
-        m_services.messages.show(text::Tr(text::kNothingToAddToMySwatches).toStdString(), text::kNoticeTitle);
+        m_services.messages.show(text::TrUtf8(text::kNothingToAddToMySwatches), text::TrUtf8(text::kNoticeTitle));
         return;
     }
     m_mySwatches = WithMySwatch(m_mySwatches, PixelFromColourWord(*m_referencePick));
