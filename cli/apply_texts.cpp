@@ -13,7 +13,7 @@ namespace velmora {
 namespace {
 
 // In the language installed for this run (batch/language.h).
-QString Tr(const char *source, const char *noted = nullptr) { return QCoreApplication::translate("velmora", source, noted); }
+QString Tr(const char *source) { return QCoreApplication::translate("velmora", source); }
 std::string Utf8(const QString &text) { return text.toStdString(); }
 QString Q(const std::string &text) { return QString::fromStdString(text); }
 // One decimal, whatever the locale: "12.5".
@@ -120,13 +120,13 @@ std::string ApplyTexts::refusal(Refusal r) const
 
 std::string ApplyTexts::refusal(const RuleRefusal &r) const
 {
-    static constexpr const char *kChannels[] = {QT_TRANSLATE_NOOP3("velmora", "红", "command line"),
-                                                QT_TRANSLATE_NOOP3("velmora", "绿", "command line"),
-                                                QT_TRANSLATE_NOOP3("velmora", "蓝", "command line")};
+    // Channel and colour words of the command line's own, apart from the window's captions.
     const int c = r.detail.channel < 0 || r.detail.channel > 2 ? 0 : r.detail.channel;
-    const QString channel = Tr(kChannels[c], "command line");
-    const QString colour = r.detail.inReference ? Tr(QT_TRANSLATE_NOOP3("velmora", "标准颜色", "command line"), "command line")
-                                                : Tr(QT_TRANSLATE_NOOP3("velmora", "照片颜色", "command line"), "command line");
+    const QString channel = c == 0   ? QCoreApplication::translate("velmora", "红", "command line")
+                            : c == 1 ? QCoreApplication::translate("velmora", "绿", "command line")
+                                     : QCoreApplication::translate("velmora", "蓝", "command line");
+    const QString colour = r.detail.inReference ? QCoreApplication::translate("velmora", "标准颜色", "command line")
+                                                : QCoreApplication::translate("velmora", "照片颜色", "command line");
     const QString number = QString::number(r.detail.value, 'g', 6);
     switch (r.kind) {
     case Refusal::Overshoot:
