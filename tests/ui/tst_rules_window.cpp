@@ -113,7 +113,7 @@ void TestRulesWindow::menuKeptAcrossStarts()
     {
         fakes::WindowRig w;
         QCOMPARE(w.form.rule(), Rule::Design);
-        auto *menu = w.form.findChild<QMenu *>("correctionRule");
+        auto *menu = w.form.commands().rule;
         QVERIFY(menu);
         QCOMPARE(menu->title(), QString("校正规则(&R)"));
         QStringList captions;
@@ -129,7 +129,7 @@ void TestRulesWindow::menuKeptAcrossStarts()
     }
     fakes::WindowRig again;
     QCOMPARE(again.form.rule(), Rule::Curve);
-    QVERIFY(again.form.findChild<QMenu *>("correctionRule")->actions()[2]->isChecked());
+    QVERIFY(again.form.commands().rule->actions()[2]->isChecked());
     QSettings().setValue("correction/rule", "sideways"); // written by a later version
     fakes::WindowRig later;
     QCOMPARE(later.form.rule(), Rule::Design);

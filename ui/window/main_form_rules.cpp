@@ -19,7 +19,6 @@ const char *const kRuleKey = "correction/rule";
 void MainForm::buildRuleMenu()
 {
     m_commands.rule = new QMenu(text::Tr(text::kRuleMenu), this);
-    m_commands.rule->setObjectName("correctionRule");
     auto *rules = new QActionGroup(this);
     const std::pair<Rule, const char *> entries[] = {{Rule::Design, text::kRuleDesignCommand},
                                                      {Rule::Exact, text::kRuleExactCommand},
