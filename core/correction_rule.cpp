@@ -101,15 +101,13 @@ std::variant<Step, RuleRefusal> StepFor(Rule rule, const Channels &target, const
     if (auto refusal = CheckStep(step))
         return *refusal;
     if (rule == Rule::Design) {
-        // A picked target may land on the far side of the reference: a little is the design's own
-        // imprecision (and one level its rounding down), more than half the way it had to go
-        // ruins the photo. With no target picked
-        // (all zeros) the target stays at 0 and never crosses.
+        // A pass that leaves the picked target farther from the reference than it was, in any
+        // channel, makes the photo worse, not better (one level is the design's rounding down).
+        // With no target picked (all zeros) the target stays at 0 and never moves away.
         const float g[3] = {step.gains.red, step.gains.green, step.gains.blue};
         for (std::size_t c = 0; c < 3; ++c) {
             const double landed = CorrectChannel(g[c], static_cast<std::int32_t>(t[c]));
-            const bool crossed = (landed - r[c]) * (t[c] - r[c]) < 0;
-            if (crossed && std::abs(landed - r[c]) > std::max(1.0, std::abs(t[c] - r[c]) / 2))
+            if (std::abs(landed - r[c]) > std::abs(t[c] - r[c]) + 1)
                 return RuleRefusal{Refusal::Overshoot, {int(c), true, r[c]}};
         }
     }

@@ -156,9 +156,9 @@ void TestRules::refusals_data()
         << Rule::Design << Channels{220, 200, 180} << Gains{-200, 0, 0} << Refusal::ChannelToBlack << 0 << false;
     QTest::newRow("design: typed differences, no target") << Rule::Design << Channels{0, 0, 0} << Gains{-150, 100, 100}
                                                           << Refusal::ChannelToBlack << 0 << false;
-    // r = (150, 120, 100): red lands at 118, 32 past the reference it was 50 from.
-    QTest::newRow("design: far past the reference")
-        << Rule::Design << Channels{200, 170, 150} << Gains{-50, -50, -50} << Refusal::Overshoot << 0 << true;
+    // A saturated red: r = (160, 60, 40), L = 86, red lands at 67, 93 past the reference it was 60 from.
+    QTest::newRow("design: farther past the reference than it was")
+        << Rule::Design << Channels{220, 60, 40} << Gains{-60, 0, 0} << Refusal::Overshoot << 0 << true;
     // The designed refusals keep their order and their words.
     QTest::newRow("design: difference over the limit")
         << Rule::Design << Channels{60, 40, 30} << Gains{150, 20, 10} << Refusal::TooLarge << 0 << false;

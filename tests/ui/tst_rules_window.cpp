@@ -249,7 +249,8 @@ void TestRulesWindow::ruinousPassRefusedAndNothingChanged_data()
     QTest::addColumn<QString>("message");
     // The target (180, 130, 105) under a much darker reference: gains about -1.8.
     QTest::newRow("darker reference, design") << "rule_design" << QList<int>{80, 50, 40} << "标准肤色比这块皮肤暗得多";
-    QTest::newRow("far past the reference, design") << "rule_design" << QList<int>{135, 85, 60} << "越过标准肤色";
+    // L = 86: red lands 71 below a reference it was 65 from, farther than before.
+    QTest::newRow("farther past the reference, design") << "rule_design" << QList<int>{115, 85, 60} << "越过标准肤色";
     QTest::newRow("white reference, curve") << "rule_curve" << QList<int>{255, 150, 120} << "但标准肤色的红色为 255";
 }
 

@@ -18,11 +18,14 @@ void CorrectionHistory::reset(const QImage &loaded)
     m_replayable = true;
 }
 
-std::optional<std::vector<Gains>> CorrectionHistory::appliedPasses() const
+std::optional<std::vector<Step>> CorrectionHistory::appliedPasses() const
 {
     if (!m_replayable)
         return std::nullopt;
-    return std::vector<Gains>(m_passes.begin(), m_passes.begin() + std::ptrdiff_t(m_applied));
+    std::vector<Step> applied;
+    for (std::size_t i = 0; i < m_applied; ++i)
+        applied.push_back(StepOf(m_passes[i]));
+    return applied;
 }
 
 void CorrectionHistory::recordPass(const Gains &gains)

@@ -38,7 +38,7 @@ public:
 
     const QImage &loaded() const { return m_loaded; }
     // The passes the photo now holds, in order; nothing when they cannot be replayed (forget()).
-    std::optional<std::vector<Gains>> appliedPasses() const;
+    std::optional<std::vector<Step>> appliedPasses() const;
     // Names what the photo now holds: two equal states are the same pixels.
     std::uint64_t state() const { return m_applied == 0 ? m_base : m_serials[m_applied - 1]; }
 

@@ -145,7 +145,7 @@ void MainForm::saveTarget()
     // A photo with transparency is saved from its own pixels, not from the window's view of it
     // over the grey: the same passes replayed on the colours, the alpha as it was.
     QImage withAlpha = m_photo.withAlpha();
-    std::optional<std::vector<Gains>> passes = m_photo.history().appliedPasses();
+    std::optional<std::vector<Step>> passes = m_photo.history().appliedPasses();
     if (!passes)
         withAlpha = QImage();
     const auto name = askFileName(DialogPurpose::Save);
