@@ -23,7 +23,7 @@ public:
     // and a null picture: no photo.
     // `withAlpha`: the photo as loaded with its transparency, when it has any (the window shows
     // it laid over its grey, which a save must not keep).
-    void load(std::string path, QByteArray fileBytes, const QImage &loaded, const QImage &withAlpha);
+    void load(std::string path, QByteArray fileBytes, const QImage &loaded, const QImage &withAlpha = QImage());
 
     const std::string &path() const { return m_path; }
     const QByteArray &fileBytes() const { return m_fileBytes; }
