@@ -93,34 +93,6 @@ Do you want to replace it?</translation>
         <translation>cannot read the file</translation>
     </message>
     <message>
-        <source>用法：velmora apply (--gains R,G,B | --correction 文件.velmora | --reference R,G,B --target R,G,B)
-                    [--out 文件夹] [--format jpg|png|tif|webp|bmp] [--quality N] [--jobs N]
-                    [--overwrite] 照片...
-
-用同一个校正量校正一组照片，不需要显示器。
-
-  --gains R,G,B           各通道的增益，按校正时的规则：v&apos; = floor(增益 × v) + v，限于 0..255
-  --correction 文件       从“导出校正量”保存的 .velmora 文件读取增益
-  --reference R,G,B       标准颜色（0..255），与 --target 一起按“校正”的规则算出增益
-  --target R,G,B          照片上对应位置的颜色（0..255 的整数）
-  --out 文件夹            输出文件夹；默认在每张照片旁边的“已校正”文件夹
-  --format 格式           输出格式；默认与原照片相同（GIF、ICO 输出为 PNG）
-  --quality N             JPEG 与 WebP 的质量，1..100，默认 95
-  --jobs N                同时工作的线程数，默认为处理器核心数；照片少于线程数时，
-                          一张 JPEG 一边解码一边由另一线程写出
-  --overwrite             允许替换已存在的输出文件（原照片永远不会被替换）
-  --help                  显示本说明
-
-JPEG 照片按行分段解码、校正和写出，内存占用与照片大小无关；相机数据和颜色配置文件保留在
-JPEG 输出中。每个输出文件写完并存盘后才出现。全部成功时退出状态为 0。
-</source>
-        <translation>usage: velmora apply (--gains R,G,B | --correction FILE.velmora | --reference R,G,B --target R,G,B)
-                     [--out DIR] [--format jpg|png|tif|webp|bmp] [--quality N] [--jobs N]
-                     [--overwrite] PHOTOS...
-
-</translation>
-    </message>
-    <message>
         <source>请用 velmora apply --help 查看用法。</source>
         <translation>See velmora apply --help.</translation>
     </message>
@@ -391,10 +363,6 @@ JPEG 输出中。每个输出文件写完并存盘后才出现。全部成功时
     <message>
         <source>将鼠标移到理想皮肤处点击可选取标准肤色！</source>
         <translation>Move the pointer onto the ideal skin and click to pick the reference skin tone!</translation>
-    </message>
-    <message>
-        <source>BMP图像(*.BMP)|*.BMP|JPG图像(*.jpg)|*.jpg|GIF图像(*.gif)|*.gif|ICO图像(*.ico)|*.ico</source>
-        <translation>BMP images (*.BMP)|*.BMP|JPG images (*.jpg)|*.jpg|GIF images (*.gif)|*.gif|ICO images (*.ico)|*.ico</translation>
     </message>
     <message>
         <source>刷新</source>
@@ -747,6 +715,443 @@ Corrects the skin tone and colour cast of photos: pick an ideal skin tone and th
         <source>校正量</source>
         <comment>the heading of the difference fields, one character a line</comment>
         <translation>Δ</translation>
+    </message>
+    <message>
+        <source>文件中的校正规则无法识别（可用 design、exact、curve）</source>
+        <translation>the file names a rule this version does not know (design, exact, curve)</translation>
+    </message>
+    <message>
+        <source>这种校正规则需要文件中同时有标准颜色和校正点颜色</source>
+        <translation>the file&apos;s rule needs both the reference and the target colour</translation>
+    </message>
+    <message>
+        <source>用法：velmora apply (--gains R,G,B | --correction 文件.velmora | --reference R,G,B --target R,G,B)
+                    [--rule design|exact|curve] [--out 文件夹] [--format jpg|png|tif|webp|bmp] [--quality N] [--jobs N]
+                    [--overwrite] 照片...
+
+用同一个校正量校正一组照片，不需要显示器。
+
+  --gains R,G,B           各通道的增益，按校正时的规则：v&apos; = floor(增益 × v) + v，限于 0..255
+  --correction 文件       从“导出校正量”保存的 .velmora 文件读取校正量及其规则
+  --reference R,G,B       标准颜色（0..255），与 --target 一起按“校正”的规则算出增益
+  --target R,G,B          照片上对应位置的颜色（0..255 的整数）
+  --rule 规则             用标准颜色和照片颜色校正的规则，默认 design：
+                          design  按设计增益（与 --gains 相同的算法）
+                          exact   精确匹配：在线性光中按 标准/照片 缩放各通道，照片颜色正好变成
+                                  标准颜色，黑色不变；照片颜色各通道须大于 0
+                          curve   保留黑白：v&apos; = 255 × (v/255)^γ，照片颜色变成标准颜色，黑白和
+                                  明暗顺序不变，不会溢出；两种颜色各通道须在 1..254 之间
+                          --gains 只能用 design；给出 --rule 时，校正量文件按文件中的颜色使用该规则
+  --out 文件夹            输出文件夹；默认在每张照片旁边的“已校正”文件夹
+  --format 格式           输出格式；默认与原照片相同（HEIC、HEIF、AVIF 输出为 JPEG，GIF、ICO 输出为 PNG）
+  --quality N             JPEG 与 WebP 的质量，1..100，默认 95
+  --jobs N                同时工作的线程数，默认为处理器核心数；照片少于线程数时，
+                          一张 JPEG 一边解码一边由另一线程写出
+  --overwrite             允许替换已存在的输出文件（原照片永远不会被替换）
+  --help                  显示本说明
+
+JPEG 照片按行分段解码、校正和写出，内存占用与照片大小无关；相机数据和颜色配置文件保留在
+JPEG 输出中。每个输出文件写完并存盘后才出现。全部成功时退出状态为 0。
+</source>
+        <translation>usage: velmora apply (--gains R,G,B | --correction FILE.velmora | --reference R,G,B --target R,G,B)
+                     [--rule design|exact|curve] [--out DIR] [--format jpg|png|tif|webp|bmp] [--quality N] [--jobs N]
+                     [--overwrite] PHOTOS...
+
+Corrects a set of photos with one correction; no display needed.
+
+  --gains R,G,B           the gain of each channel, applied as the window&apos;s pass does:
+                          v&apos; = floor(gain * v) + v, kept within 0..255
+  --correction FILE       the correction, and its rule, from a .velmora file the window exported
+  --reference R,G,B       the reference colour (0..255); with --target, gives the gains by the
+                          same rule as the window&apos;s correct button
+  --target R,G,B          the photo&apos;s colour at the matching place (whole numbers 0..255)
+  --rule RULE             how the target colour is carried to the reference, default design:
+                          design  the design&apos;s gains (the rule --gains applies)
+                          exact   each channel scaled by reference/target in linear light: the
+                                  target lands on the reference, black stays black; every target
+                                  channel must be above 0
+                          curve   v&apos; = 255 * (v/255)^gamma through the target and the reference:
+                                  black, white and the order of values kept, nothing clips; both
+                                  colours must be within 1..254 in every channel
+                          --gains goes only with design; with --rule, a correction file&apos;s
+                          colours are corrected by that rule
+  --out DIR               the output folder; default: a folder 已校正 beside each photo
+  --format FORMAT         the output format; default: the photo&apos;s own (HEIC, HEIF and AVIF give JPEG, GIF and ICO give PNG)
+  --quality N             JPEG and WebP quality, 1..100, default 95
+  --jobs N                threads at work, default: the number of cores; with fewer photos
+                          than threads, a JPEG is written by one while another decodes it
+  --overwrite             allow replacing existing outputs (a photo itself is never replaced)
+  --help                  show this help
+
+JPEG photos are decoded, corrected and written in bands of rows, in memory that does not grow
+with the photo; JPEG outputs keep the camera data and colour profile. Each output appears only
+once complete and on disk. The exit status is 0 only when every photo was corrected.
+</translation>
+    </message>
+    <message>
+        <source>未知的校正规则（可用 design、exact、curve）：%1</source>
+        <translation>unknown rule (use design, exact or curve): %1</translation>
+    </message>
+    <message>
+        <source>--gains 只用于按设计增益（design）的规则，不能与 --rule %1 一起使用；请改用 --reference 与 --target，或校正量文件</source>
+        <translation>--gains belongs to the design&apos;s rule and cannot go with --rule %1; give --reference and --target, or a correction file, instead</translation>
+    </message>
+    <message>
+        <source>红</source>
+        <comment>command line</comment>
+        <translation>red</translation>
+    </message>
+    <message>
+        <source>绿</source>
+        <comment>command line</comment>
+        <translation>green</translation>
+    </message>
+    <message>
+        <source>蓝</source>
+        <comment>command line</comment>
+        <translation>blue</translation>
+    </message>
+    <message>
+        <source>标准颜色</source>
+        <comment>command line</comment>
+        <translation>the reference</translation>
+    </message>
+    <message>
+        <source>照片颜色</source>
+        <comment>command line</comment>
+        <translation>the target</translation>
+    </message>
+    <message>
+        <source>按设计增益，照片颜色的%1色会越过标准颜色很远，比校正前离它更远或相差更多：标准颜色离这块皮肤太远。请用 --rule exact，或选一个更接近的标准颜色</source>
+        <translation>by the design&apos;s rule the target&apos;s %1 channel would land far past the reference: the reference is too far from this skin for the design&apos;s gains. Use --rule exact, or a reference closer to this skin</translation>
+    </message>
+    <message>
+        <source>按设计增益，%1色的增益为 %2（-1 或更小），整个通道会变成黑色：标准颜色比这块皮肤暗得多。请用 --rule exact，或选一个更接近的标准颜色</source>
+        <translation>by the design&apos;s rule the %1 gain would be %2 (-1 or below), which turns the whole channel black: the reference is much darker than this skin. Use --rule exact, or a closer reference</translation>
+    </message>
+    <message>
+        <source>--rule exact 需要照片颜色的每个通道都大于 0，但它的%1色为 0。请选一个不含纯黑的照片颜色，或用 --rule design</source>
+        <translation>--rule exact needs every channel of the target above 0, but its %1 is 0. Give a target without pure black in it, or use --rule design</translation>
+    </message>
+    <message>
+        <source>%1的%2色为 %3，超出了 0 到 255。请减小差值或换一个颜色</source>
+        <translation>%1&apos;s %2 would be %3, outside 0..255. Use a smaller difference or another colour</translation>
+    </message>
+    <message>
+        <source>--rule curve 需要两种颜色的每个通道都在 0 和 255 之间（不含两端），但%1的%2色为 %3。请换一个不是纯黑或纯白的颜色，或用 --rule exact</source>
+        <translation>--rule curve needs both colours strictly between 0 and 255 in every channel, but %1&apos;s %2 is %3. Use a colour that is not pure black or white there, or --rule exact</translation>
+    </message>
+    <message>
+        <source>注意：%1：透明部分已填充为白色（该格式不支持透明）</source>
+        <translation>note: %1: transparent parts filled with white (the format has no transparency)</translation>
+    </message>
+    <message>
+        <source>注意：%1：照片每通道 16 位，已按每通道 8 位保存</source>
+        <translation>note: %1: the photo has 16 bits per channel; saved with 8</translation>
+    </message>
+    <message>
+        <source>所有图片</source>
+        <translation>All pictures</translation>
+    </message>
+    <message>
+        <source>校正规则(&amp;R)</source>
+        <translation>Correction &amp;Rule</translation>
+    </message>
+    <message>
+        <source>按设计增益(&amp;D)</source>
+        <translation>By the &amp;Design&apos;s Gains</translation>
+    </message>
+    <message>
+        <source>精确匹配(&amp;E)</source>
+        <translation>&amp;Exact Match</translation>
+    </message>
+    <message>
+        <source>保留黑白(&amp;K)</source>
+        <translation>&amp;Keep Black and White</translation>
+    </message>
+    <message>
+        <source>按设计增益</source>
+        <translation>By the design&apos;s gains</translation>
+    </message>
+    <message>
+        <source>精确匹配</source>
+        <translation>Exact match</translation>
+    </message>
+    <message>
+        <source>保留黑白</source>
+        <translation>Keep black and white</translation>
+    </message>
+    <message>
+        <source>使用手册(&amp;M)</source>
+        <translation>&amp;Manual</translation>
+    </message>
+    <message>
+        <source>样本(&amp;W)</source>
+        <translation>S&amp;watches</translation>
+    </message>
+    <message>
+        <source>设计样本(&amp;0)</source>
+        <translation>Designed swatches (&amp;0)</translation>
+    </message>
+    <message>
+        <source>蒙克肤色 1–4(&amp;1)</source>
+        <translation>Monk skin tones 1–4 (&amp;1)</translation>
+    </message>
+    <message>
+        <source>蒙克肤色 5–8(&amp;2)</source>
+        <translation>Monk skin tones 5–8 (&amp;2)</translation>
+    </message>
+    <message>
+        <source>蒙克肤色 9–10 与色卡(&amp;3)</source>
+        <translation>Monk skin tones 9–10 and chart patches (&amp;3)</translation>
+    </message>
+    <message>
+        <source>我的样本(&amp;4)</source>
+        <translation>My swatches (&amp;4)</translation>
+    </message>
+    <message>
+        <source>加入我的样本(&amp;A)</source>
+        <translation>&amp;Add to My Swatches</translation>
+    </message>
+    <message>
+        <source>清空我的样本(&amp;C)</source>
+        <translation>&amp;Clear My Swatches</translation>
+    </message>
+    <message>
+        <source>还没有选取标准肤色！请先在标准照片或皮肤样本中点击选取，再加入我的样本。</source>
+        <translation>No reference colour has been picked yet! Click a colour in the reference photo or a skin swatch first, then add it to My swatches.</translation>
+    </message>
+    <message>
+        <source>蒙克肤色 %1</source>
+        <translation>Monk skin tone %1</translation>
+    </message>
+    <message>
+        <source>色卡浅肤色</source>
+        <translation>Chart light skin</translation>
+    </message>
+    <message>
+        <source>色卡深肤色</source>
+        <translation>Chart dark skin</translation>
+    </message>
+    <message>
+        <source>我的样本</source>
+        <translation>My swatch</translation>
+    </message>
+    <message>
+        <source>蒙克肤色样本据 Ellis Monk 博士的“蒙克肤色量表”（Monk Skin Tone Scale，https://skintone.google）的色值绘制；该量表按 CC BY 4.0 许可发布：https://creativecommons.org/licenses/by/4.0/</source>
+        <translation>The Monk skin tone swatches are drawn from the colour values of the Monk Skin Tone Scale by Dr. Ellis Monk (https://skintone.google); the scale is published under CC BY 4.0: https://creativecommons.org/licenses/by/4.0/</translation>
+    </message>
+    <message>
+        <source>Velmora 使用手册</source>
+        <translation>Velmora Manual</translation>
+    </message>
+    <message>
+        <source>目录(&amp;H)</source>
+        <translation>&amp;Contents</translation>
+    </message>
+    <message>
+        <source>关闭(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>qrc:/manual/zh/index.html</source>
+        <translation>qrc:/manual/en/index.html</translation>
+    </message>
+    <message>
+        <source>照片“%1”的校正尚未保存。是否先保存？</source>
+        <translation>The correction to photo “%1” has not been saved. Save it first?</translation>
+    </message>
+    <message>
+        <source>将校正照片的校正尚未保存。是否先保存？</source>
+        <translation>The correction to the photo has not been saved. Save it first?</translation>
+    </message>
+    <message>
+        <source>正在校正，照片尚未校正完，现在无法保存。请等校正完成后再保存。</source>
+        <translation>A correction is running and the photo is only partly corrected, so it cannot be saved now. Please save once the correction has finished.</translation>
+    </message>
+    <message>
+        <source>标准照片区域</source>
+        <translation>Reference photo area</translation>
+    </message>
+    <message>
+        <source>将校正照片区域</source>
+        <translation>Area of the photo to correct</translation>
+    </message>
+    <message>
+        <source>皮肤样本 %1：%2</source>
+        <translation>Skin swatch %1: %2</translation>
+    </message>
+    <message>
+        <source>浅肤色</source>
+        <translation>light skin tone</translation>
+    </message>
+    <message>
+        <source>中等肤色</source>
+        <translation>medium skin tone</translation>
+    </message>
+    <message>
+        <source>深肤色</source>
+        <translation>dark skin tone</translation>
+    </message>
+    <message>
+        <source>校正进度</source>
+        <translation>Correction progress</translation>
+    </message>
+    <message>
+        <source>校正整张照片的进度</source>
+        <translation>Progress of correcting the whole photo</translation>
+    </message>
+    <message>
+        <source>窗口水平滚动条</source>
+        <translation>Window horizontal scroll bar</translation>
+    </message>
+    <message>
+        <source>窗口垂直滚动条</source>
+        <translation>Window vertical scroll bar</translation>
+    </message>
+    <message>
+        <source>标准照片 红</source>
+        <translation>Reference photo red</translation>
+    </message>
+    <message>
+        <source>标准照片 绿</source>
+        <translation>Reference photo green</translation>
+    </message>
+    <message>
+        <source>标准照片 蓝</source>
+        <translation>Reference photo blue</translation>
+    </message>
+    <message>
+        <source>将校正照片 红</source>
+        <translation>Photo to correct red</translation>
+    </message>
+    <message>
+        <source>将校正照片 绿</source>
+        <translation>Photo to correct green</translation>
+    </message>
+    <message>
+        <source>将校正照片 蓝</source>
+        <translation>Photo to correct blue</translation>
+    </message>
+    <message>
+        <source>校正量 红</source>
+        <translation>Correction red</translation>
+    </message>
+    <message>
+        <source>校正量 绿</source>
+        <translation>Correction green</translation>
+    </message>
+    <message>
+        <source>校正量 蓝</source>
+        <translation>Correction blue</translation>
+    </message>
+    <message>
+        <source>标准照片 鼠标位置</source>
+        <translation>Reference photo pointer position</translation>
+    </message>
+    <message>
+        <source>将校正照片 鼠标位置与进度</source>
+        <translation>Photo to correct pointer position and progress</translation>
+    </message>
+    <message>
+        <source>从标准照片或皮肤样本选取的理想肤色（0–255）</source>
+        <translation>The ideal skin colour picked from the reference photo or a swatch (0–255)</translation>
+    </message>
+    <message>
+        <source>在将校正照片中选取的校正点颜色（0–255）</source>
+        <translation>The colour of the point picked in the photo to correct (0–255)</translation>
+    </message>
+    <message>
+        <source>理想肤色与校正点颜色之差，校正按它进行</source>
+        <translation>Difference between the ideal skin colour and the picked point&apos;s colour; the correction applies it</translation>
+    </message>
+    <message>
+        <source>红</source>
+        <translation>red</translation>
+    </message>
+    <message>
+        <source>绿</source>
+        <translation>green</translation>
+    </message>
+    <message>
+        <source>蓝</source>
+        <translation>blue</translation>
+    </message>
+    <message>
+        <source>标准肤色</source>
+        <translation>the reference skin</translation>
+    </message>
+    <message>
+        <source>校正点</source>
+        <translation>the target spot</translation>
+    </message>
+    <message>
+        <source>标准肤色与这块皮肤相差太远：按设计增益校正，%1色会越过标准肤色很多，照片会偏得更厉害。请改用“编辑 &gt; 校正规则 &gt; 精确匹配”，或选一个更接近这块皮肤的标准肤色！</source>
+        <translation>The reference is too far from this skin: the design&apos;s gains would carry the %1 channel far past the reference, leaving the photo further off. Use Edit &gt; Correction Rule &gt; Exact Match, or pick a reference closer to this skin!</translation>
+    </message>
+    <message>
+        <source>标准肤色比这块皮肤暗得多：按设计增益，%1色的增益为 %2，整个%1色通道会变成黑色。请改用“编辑 &gt; 校正规则 &gt; 精确匹配”，或选一个更接近这块皮肤的标准肤色，或减小校正量！</source>
+        <translation>The reference is much darker than this skin: by the design&apos;s gains the %1 gain would be %2, turning the whole %1 channel black. Use Edit &gt; Correction Rule &gt; Exact Match, pick a reference closer to this skin, or make the difference smaller!</translation>
+    </message>
+    <message>
+        <source>精确匹配需要校正点的每个通道都大于 0，但校正点的%1色为 0。请在皮肤上另选一个不含纯黑的校正点，或改用“按设计增益”！</source>
+        <translation>Exact match needs every channel of the target spot above 0, but its %1 is 0. Pick another spot on the skin without pure black, or use By the Design&apos;s Gains!</translation>
+    </message>
+    <message>
+        <source>校正点加上校正量后，%1色为 %2，超出了 0 到 255。请减小校正量或重新选点！</source>
+        <translation>The target spot plus the difference gives %1 = %2, outside 0 to 255. Make the difference smaller or pick again!</translation>
+    </message>
+    <message>
+        <source>保留黑白需要标准肤色和校正点的每个通道都在 0 与 255 之间（不含两端），但%2的%1色为 %3。请另选一个不是纯黑或纯白的点，或改用“精确匹配”！</source>
+        <translation>Keep black and white needs every channel of both colours strictly between 0 and 255, but %2&apos;s %1 is %3. Pick a spot that is not pure black or white, or use Exact Match!</translation>
+    </message>
+    <message>
+        <source>图片已保存到“%1”。</source>
+        <translation>The picture was saved to “%1”.</translation>
+    </message>
+    <message>
+        <source>该格式不支持透明，照片的透明部分已填充为白色。</source>
+        <translation>This format has no transparency; the photo&apos;s transparent parts were filled with white.</translation>
+    </message>
+    <message>
+        <source>照片每通道 16 位，已按每通道 8 位保存。</source>
+        <translation>The photo has 16 bits per channel; it was saved with 8 bits per channel.</translation>
+    </message>
+    <message>
+        <source>默认保存格式(&amp;D)：</source>
+        <translation>&amp;Default format:</translation>
+    </message>
+    <message>
+        <source>BMP</source>
+        <translation>BMP</translation>
+    </message>
+    <message>
+        <source>照片原格式</source>
+        <translation>The photo&apos;s own format</translation>
+    </message>
+    <message>
+        <source>_校正</source>
+        <translation>_corrected</translation>
+    </message>
+    <message>
+        <source>照片现在没有任何校正（已全部撤销），请选择校正量文件。</source>
+        <translation>The photo shows no correction now (every pass undone); choose a correction file.</translation>
+    </message>
+    <message>
+        <source>规则：%1&#x3000;增益：%2</source>
+        <translation>Rule: %1   Gains: %2</translation>
+    </message>
+    <message>
+        <source>规则：%1&#x3000;标准肤色：%2&#x3000;校正点：%3</source>
+        <translation>Rule: %1   Reference: %2   Target: %3</translation>
+    </message>
+    <message>
+        <source>校正前</source>
+        <translation>Before</translation>
+    </message>
+    <message>
+        <source>校正后</source>
+        <translation>After</translation>
     </message>
 </context>
 </TS>
