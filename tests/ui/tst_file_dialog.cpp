@@ -210,7 +210,8 @@ void TestFileDialog::filterChoicesReadAsWritten()
     for (int i = 0; i < types->count(); ++i)
         shown << types->itemText(i);
     QCOMPARE(shown, (QStringList{"所有图片", "JPEG图像(*.JPG;*.JPEG)", "PNG图像(*.PNG)", "BMP图像(*.BMP)", "GIF图像(*.GIF)",
-                                 "ICO图像(*.ICO)", "TIFF图像(*.TIF;*.TIFF)", "WebP图像(*.WEBP)"}));
+                                 "ICO图像(*.ICO)", "TIFF图像(*.TIF;*.TIFF)", "WebP图像(*.WEBP)", "HEIF图像(*.HEIC;*.HEIF;*.HIF)",
+                                 "AVIF图像(*.AVIF)"}));
     QCOMPARE(types->currentText(), QStringLiteral("JPEG图像(*.JPG;*.JPEG)"));
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog.selectedFiles().value(0), dir.filePath(QStringLiteral("photo.jpg")));
