@@ -545,7 +545,7 @@ void TestEndToEnd::handOverWhileSaving()
     QTRY_VERIFY_WITH_TIMEOUT(Screen().pixel(probe) == Photo().pixel(10, 10), 5000);
 
     Click(window, kSave);
-    QTRY_VERIFY_WITH_TIMEOUT(!OtherWindows(m_program.processId(), window).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!OtherWindows(m_program.processId(), window).isEmpty(), 15000);
     QProcess second;
     start(second, {other});
     QVERIFY(second.waitForFinished(10000));
