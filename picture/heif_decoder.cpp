@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include <libheif/heif.h>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -17,6 +16,7 @@
 
 #include "io/heif_boxes.h"
 #include "picture/colour_profile.h"
+#include "picture/heif_library.h"
 #include "picture/picture_memory.h"
 
 namespace velmora {
@@ -28,19 +28,19 @@ namespace {
 constexpr int kLargestSide = 65535;
 
 struct ContextRelease {
-    void operator()(heif_context *context) const { heif_context_free(context); }
+    void operator()(heif_context *context) const { Heif()->heif_context_free(context); }
 };
 struct HandleRelease {
-    void operator()(heif_image_handle *handle) const { heif_image_handle_release(handle); }
+    void operator()(heif_image_handle *handle) const { Heif()->heif_image_handle_release(handle); }
 };
 struct ImageRelease {
-    void operator()(heif_image *image) const { heif_image_release(image); }
+    void operator()(heif_image *image) const { Heif()->heif_image_release(image); }
 };
 struct OptionsRelease {
-    void operator()(heif_decoding_options *options) const { heif_decoding_options_free(options); }
+    void operator()(heif_decoding_options *options) const { Heif()->heif_decoding_options_free(options); }
 };
 struct NclxRelease {
-    void operator()(heif_color_profile_nclx *nclx) const { heif_nclx_color_profile_free(nclx); }
+    void operator()(heif_color_profile_nclx *nclx) const { Heif()->heif_nclx_color_profile_free(nclx); }
 };
 using Context = std::unique_ptr<heif_context, ContextRelease>;
 using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
@@ -68,21 +68,25 @@ struct Opened {
 Opened Open(const QByteArray &bytes, int threads)
 {
     Opened opened;
-    opened.context.reset(heif_context_alloc());
+    if (!Heif()) { // libheif is not installed: no HEIF can be read
+        opened.problem = LoadProblem::NotAPicture;
+        return opened;
+    }
+    opened.context.reset(Heif()->heif_context_alloc());
     if (!opened.context) {
         opened.problem = LoadProblem::NoResources;
         return opened;
     }
-    heif_context_set_maximum_image_size_limit(opened.context.get(), kLargestSide);
-    heif_context_set_max_decoding_threads(opened.context.get(), std::max(1, threads));
-    heif_error error = heif_context_read_from_memory_without_copy(opened.context.get(), bytes.constData(),
+    Heif()->heif_context_set_maximum_image_size_limit(opened.context.get(), kLargestSide);
+    Heif()->heif_context_set_max_decoding_threads(opened.context.get(), std::max(1, threads));
+    heif_error error = Heif()->heif_context_read_from_memory_without_copy(opened.context.get(), bytes.constData(),
                                                                   std::size_t(bytes.size()), nullptr);
     if (error.code != heif_error_Ok) {
         opened.problem = ProblemOf(error);
         return opened;
     }
     heif_image_handle *handle = nullptr;
-    error = heif_context_get_primary_image_handle(opened.context.get(), &handle);
+    error = Heif()->heif_context_get_primary_image_handle(opened.context.get(), &handle);
     opened.handle.reset(handle);
     if (error.code != heif_error_Ok || !handle)
         opened.problem = ProblemOf(error);
@@ -93,9 +97,9 @@ Opened Open(const QByteArray &bytes, int threads)
 heif_color_profile_nclx *FindNclx(const heif_image_handle *handle, const heif_image *image)
 {
     heif_color_profile_nclx *nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx)
+    if (Heif()->heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx)
         return nclx;
-    if (heif_image_get_nclx_color_profile(image, &nclx).code == heif_error_Ok && nclx)
+    if (Heif()->heif_image_get_nclx_color_profile(image, &nclx).code == heif_error_Ok && nclx)
         return nclx;
     return nullptr;
 }
@@ -104,10 +108,10 @@ heif_color_profile_nclx *FindNclx(const heif_image_handle *handle, const heif_im
 // one that cannot be used.
 bool TagWithFileColours(QImage &image, const heif_image_handle *handle, const heif_image *decoded)
 {
-    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    const heif_color_profile_type type = Heif()->heif_image_handle_get_color_profile_type(handle);
     if (type == heif_color_profile_type_rICC || type == heif_color_profile_type_prof) {
-        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
-        if (icc.isEmpty() || heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+        QByteArray icc(qsizetype(Heif()->heif_image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
+        if (icc.isEmpty() || Heif()->heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
             return false;
         return TagWithProfile(image, icc);
     }
@@ -165,24 +169,24 @@ public:
 // libheif; a null picture when memory runs out.
 std::optional<QImage> FromPlanes(const heif_image *image)
 {
-    const heif_colorspace space = heif_image_get_colorspace(image);
+    const heif_colorspace space = Heif()->heif_image_get_colorspace(image);
     const bool grey = space == heif_colorspace_monochrome;
-    if (!grey && (space != heif_colorspace_RGB || heif_image_get_chroma_format(image) != heif_chroma_444))
+    if (!grey && (space != heif_colorspace_RGB || Heif()->heif_image_get_chroma_format(image) != heif_chroma_444))
         return std::nullopt;
     const heif_channel channels[4] = {grey ? heif_channel_Y : heif_channel_R, grey ? heif_channel_Y : heif_channel_G,
                                       grey ? heif_channel_Y : heif_channel_B, heif_channel_Alpha};
-    const bool alpha = heif_image_has_channel(image, heif_channel_Alpha);
-    const int width = heif_image_get_width(image, channels[0]);
-    const int height = heif_image_get_height(image, channels[0]);
+    const bool alpha = Heif()->heif_image_has_channel(image, heif_channel_Alpha);
+    const int width = Heif()->heif_image_get_width(image, channels[0]);
+    const int height = Heif()->heif_image_get_height(image, channels[0]);
     if (width <= 0 || height <= 0)
         return std::nullopt;
     const uint8_t *planes[4] = {};
     int strides[4] = {}, bits[4] = {8, 8, 8, 8};
     for (int i = 0; i < (alpha ? 4 : 3); ++i) {
-        planes[i] = heif_image_get_plane_readonly(image, channels[i], &strides[i]);
-        bits[i] = heif_image_get_bits_per_pixel_range(image, channels[i]);
-        if (!planes[i] || bits[i] < 8 || bits[i] > 16 || heif_image_get_width(image, channels[i]) < width
-            || heif_image_get_height(image, channels[i]) < height)
+        planes[i] = Heif()->heif_image_get_plane_readonly(image, channels[i], &strides[i]);
+        bits[i] = Heif()->heif_image_get_bits_per_pixel_range(image, channels[i]);
+        if (!planes[i] || bits[i] < 8 || bits[i] > 16 || Heif()->heif_image_get_width(image, channels[i]) < width
+            || Heif()->heif_image_get_height(image, channels[i]) < height)
             return std::nullopt;
     }
 
@@ -216,7 +220,7 @@ std::optional<QImage> FromPlanes(const heif_image *image)
     return picture;
 }
 
-void ReleaseImage(void *image) { heif_image_release(static_cast<heif_image *>(image)); }
+void ReleaseImage(void *image) { Heif()->heif_image_release(static_cast<heif_image *>(image)); }
 
 } // namespace
 
@@ -235,22 +239,22 @@ DecodedHeif DecodeHeif(const QByteArray &bytes, qint64 limit, int threads)
         return out;
     }
     const heif_image_handle *handle = opened.handle.get();
-    const QSize upright(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
+    const QSize upright(Heif()->heif_image_handle_get_width(handle), Heif()->heif_image_handle_get_height(handle));
     // The coded size (before a turn or a crop) is what the decoder allocates.
-    const qint64 codedWidth = std::max(heif_image_handle_get_ispe_width(handle), upright.width());
-    const qint64 codedHeight = std::max(heif_image_handle_get_ispe_height(handle), upright.height());
+    const qint64 codedWidth = std::max(Heif()->heif_image_handle_get_ispe_width(handle), upright.width());
+    const qint64 codedHeight = std::max(Heif()->heif_image_handle_get_ispe_height(handle), upright.height());
     if (upright.isEmpty() || codedWidth <= 0 || codedHeight <= 0)
         return out;
     // The decoded planes (up to 16 bits a sample, alpha beside them) and the 32-bit picture made of
     // them are held together while libheif converts one into the other.
-    const int bits = std::max(8, heif_image_handle_get_luma_bits_per_pixel(handle));
-    const qint64 planes = codedWidth * codedHeight * (bits > 8 ? 2 : 1) * (heif_image_handle_has_alpha_channel(handle) ? 4 : 3);
+    const int bits = std::max(8, Heif()->heif_image_handle_get_luma_bits_per_pixel(handle));
+    const qint64 planes = codedWidth * codedHeight * (bits > 8 ? 2 : 1) * (Heif()->heif_image_handle_has_alpha_channel(handle) ? 4 : 3);
     if (planes + codedWidth * codedHeight * 4 > limit) {
         out.picture = {{}, LoadProblem::TooLarge, upright};
         return out;
     }
 
-    const std::unique_ptr<heif_decoding_options, OptionsRelease> options(heif_decoding_options_alloc());
+    const std::unique_ptr<heif_decoding_options, OptionsRelease> options(Heif()->heif_decoding_options_alloc());
     if (!options) {
         out.picture.problem = LoadProblem::NoResources;
         return out;
@@ -259,7 +263,7 @@ DecodedHeif DecodeHeif(const QByteArray &bytes, qint64 limit, int threads)
     options->convert_hdr_to_8bit = 0; // deeper samples are brought to 8 bits here
     const MappedLargeBuffers mapped;
     heif_image *planar = nullptr;
-    heif_error error = heif_decode_image(handle, &planar, heif_colorspace_undefined, heif_chroma_undefined, options.get());
+    heif_error error = Heif()->heif_decode_image(handle, &planar, heif_colorspace_undefined, heif_chroma_undefined, options.get());
     Image native(planar);
     if (error.code != heif_error_Ok || !native) {
         out.picture.problem = ProblemOf(error);
@@ -279,22 +283,22 @@ DecodedHeif DecodeHeif(const QByteArray &bytes, qint64 limit, int threads)
     options->convert_hdr_to_8bit = 1;
 
     heif_image *decoded = nullptr;
-    error = heif_decode_image(handle, &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options.get());
+    error = Heif()->heif_decode_image(handle, &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options.get());
     Image image(decoded);
     if (error.code != heif_error_Ok || !image) {
         out.picture.problem = ProblemOf(error);
         return out;
     }
-    const int width = heif_image_get_width(decoded, heif_channel_interleaved);
-    const int height = heif_image_get_height(decoded, heif_channel_interleaved);
+    const int width = Heif()->heif_image_get_width(decoded, heif_channel_interleaved);
+    const int height = Heif()->heif_image_get_height(decoded, heif_channel_interleaved);
     int stride = 0;
-    uint8_t *pixels = heif_image_get_plane(decoded, heif_channel_interleaved, &stride);
+    uint8_t *pixels = Heif()->heif_image_get_plane(decoded, heif_channel_interleaved, &stride);
     if (!pixels || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0
-        || heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8)
+        || Heif()->heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8)
         return out;
     SwapRedAndBlue(pixels, width, height, stride);
     // The picture keeps libheif's memory: no second full-size copy.
-    const QImage::Format format = heif_image_handle_has_alpha_channel(handle) ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    const QImage::Format format = Heif()->heif_image_handle_has_alpha_channel(handle) ? QImage::Format_ARGB32 : QImage::Format_RGB32;
     QImage picture(pixels, width, height, stride, format, ReleaseImage, image.release());
     if (picture.isNull()) {
         ReleaseImage(decoded);
@@ -312,14 +316,14 @@ HeifCameraData ReadHeifCameraData(const QByteArray &bytes)
     if (opened.problem != LoadProblem::None)
         return data;
     const heif_image_handle *handle = opened.handle.get();
-    const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
+    const int count = Heif()->heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
     std::vector<heif_item_id> ids(std::size_t(std::max(0, count)));
-    heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
+    Heif()->heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
     for (const heif_item_id id : ids) {
-        const std::string type = heif_image_handle_get_metadata_type(handle, id);
-        const std::string contentType = heif_image_handle_get_metadata_content_type(handle, id);
-        QByteArray block(qsizetype(heif_image_handle_get_metadata_size(handle, id)), Qt::Uninitialized);
-        if (block.isEmpty() || heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok)
+        const std::string type = Heif()->heif_image_handle_get_metadata_type(handle, id);
+        const std::string contentType = Heif()->heif_image_handle_get_metadata_content_type(handle, id);
+        QByteArray block(qsizetype(Heif()->heif_image_handle_get_metadata_size(handle, id)), Qt::Uninitialized);
+        if (block.isEmpty() || Heif()->heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok)
             continue;
         if (type == "Exif" && data.exif.isEmpty() && block.size() > 4) {
             // Four bytes tell how far past them the TIFF header lies (past an "Exif\0\0" most often).
