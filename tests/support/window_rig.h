@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -55,5 +58,23 @@ struct WindowRig {
     PictureBox *box(const char *name) const { return get<PictureBox>(name); }
     QString text(const char *name) const { return field(name)->text(); }
 };
+
+// Drops one file at `at`, a point in the window, as a file manager's drag does; true when the
+// window took the drop.
+inline bool DropFile(QWidget &form, const QString &path, QPoint at)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    // Qt delivers moves and the drop only to the widget that took the drag's entry.
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &move);
+    if (!move.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+    return drop.isAccepted();
+}
 
 } // namespace velmora::fakes

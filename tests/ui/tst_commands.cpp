@@ -55,22 +55,6 @@ void Pass(fakes::WindowRig &w, const char *r, const char *g, const char *b)
     w.button("校正")->click();
 }
 
-// Drops one file at `at`, a point in the designed window.
-bool Drop(QWidget &form, const QString &path, QPoint at)
-{
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    // Qt delivers moves and the drop only to the widget that took the drag's entry.
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &move);
-    if (!move.isAccepted())
-        return false;
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &drop);
-    return drop.isAccepted();
-}
 
 } // namespace
 
@@ -342,7 +326,7 @@ void TestCommands::drops()
     fakes::WindowRig w;
     const QImage photo = Ramp(30, 20);
     const QString path = Write(dir, "dropped.bmp", photo);
-    QCOMPARE(Drop(w.form, path, at), !lands.isEmpty());
+    QCOMPARE(fakes::DropFile(w.form, path, at), !lands.isEmpty());
     for (const char *box : {"取样图片", "客体图片"}) {
         const bool here = lands == QString::fromUtf8(box);
         QCOMPARE(w.box(box)->hasPicture(), here);

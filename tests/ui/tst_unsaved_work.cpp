@@ -44,18 +44,6 @@ void Pass(fakes::WindowRig &w)
     w.button("校正")->click();
 }
 
-void Drop(QWidget &form, const QString &path, QPoint at)
-{
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &move);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &drop);
-}
-
 // The ways the photo goes: the first four end the program, the others replace the photo with `next`.
 bool Ends(const QString &way)
 {
@@ -169,7 +157,7 @@ void TestUnsavedWork::eachWayAsks()
     } else if (way == QLatin1String("import")) {
         w.button("导入客体")->click();
     } else if (way == QLatin1String("drop")) {
-        Drop(w.form, next, QPoint(600, 200));
+        fakes::DropFile(w.form, next, QPoint(600, 200));
         QCoreApplication::processEvents(); // a question waits for the drag to end
     } else if (way == QLatin1String("recent")) {
         const QList<QAction *> entries = w.form.commands().recent->actions();

@@ -22,6 +22,11 @@ std::optional<std::vector<Step>> CorrectionHistory::appliedPasses() const
 {
     if (!m_replayable)
         return std::nullopt;
+    return appliedSteps();
+}
+
+std::vector<Step> CorrectionHistory::appliedSteps() const
+{
     std::vector<Step> applied;
     for (std::size_t i = 0; i < m_applied; ++i)
         applied.push_back(StepOf(m_passes[i]));
@@ -74,10 +79,7 @@ void CorrectionHistory::redo(PictureSurface &picture)
 void CorrectionHistory::replay(PictureSurface &picture) const
 {
     // Each pass by the rule it ran with, whatever the rule in force now.
-    std::vector<Step> applied;
-    for (std::size_t i = 0; i < m_applied; ++i)
-        applied.push_back(StepOf(m_passes[i]));
-    const RowTables tables = MakeRowTables(applied);
+    const RowTables tables = MakeRowTables(appliedSteps());
     const int rows = std::min(m_loaded.height(), picture.drawingHeight());
     for (int y = 0; y < rows; ++y) {
         const PixelRow row = picture.row(y);

@@ -43,6 +43,8 @@ public:
     std::uint64_t state() const { return m_applied == 0 ? m_base : m_serials[m_applied - 1]; }
 
 private:
+    // The applied passes as steps, each with its own rule.
+    std::vector<Step> appliedSteps() const;
     void replay(PictureSurface &picture) const;
 
     QImage m_loaded;
