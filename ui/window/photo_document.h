@@ -37,6 +37,8 @@ public:
 
     // A pass that started on the photo of `generation` ran to the end with `record`.
     void passCompleted(int generation, const CorrectionRecord &record);
+    // The last pass that ran to the end, on this photo or an earlier one.
+    const std::optional<CorrectionRecord> &lastCorrection() const { return m_lastCorrection; }
     // The correction the photo now shows, which a batch applies and an export writes: after an
     // undo the pass before, none when every pass of this photo is undone; a photo with no pass
     // yet offers the last one made on an earlier photo.
